@@ -1,0 +1,27 @@
+# Strict warnings for every target of ours; errors when KV_WERROR is on (CI).
+add_library(kv_warnings INTERFACE)
+target_compile_options(kv_warnings INTERFACE
+  -Wall -Wextra -Wpedantic -Wshadow -Wconversion -Wno-sign-conversion
+  -Wnon-virtual-dtor -Wold-style-cast -Wcast-align -Woverloaded-virtual
+  -Wnull-dereference -Wdouble-promotion -Wformat=2 -Wimplicit-fallthrough)
+if(KV_WERROR)
+  target_compile_options(kv_warnings INTERFACE -Werror)
+endif()
+
+# kv_library(name SOURCES...): one static library per subsystem folder.
+function(kv_library name)
+  add_library(${name} STATIC ${ARGN})
+  target_link_libraries(${name} PUBLIC kv_root_includes PRIVATE kv_warnings)
+endfunction()
+
+# kv_add_child_dirs(): adds every direct subfolder that has a CMakeLists.txt, so that a new tool,
+# test suite, benchmark or content kind is picked up by creating its folder.
+function(kv_add_child_dirs)
+  file(GLOB children LIST_DIRECTORIES true CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*)
+  list(SORT children)
+  foreach(child IN LISTS children)
+    if(IS_DIRECTORY ${child} AND EXISTS ${child}/CMakeLists.txt)
+      add_subdirectory(${child})
+    endif()
+  endforeach()
+endfunction()
