@@ -122,10 +122,18 @@ int display_backend_open(const display_backend_config& config) {
         s.video_up = true;
     }
     Uint32 flags = SDL_WINDOW_SHOWN;
-    if (config.windowed == 0) flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
-    else if (config.borderless) flags |= SDL_WINDOW_BORDERLESS;
-    s.window = SDL_CreateWindow(config.title, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, config.width,
-                                config.height, flags);
+    int x = SDL_WINDOWPOS_CENTERED, y = SDL_WINDOWPOS_CENTERED, w = config.width, h = config.height;
+    SDL_Rect desktop{};
+    if (config.windowed == 0 && SDL_GetDisplayBounds(0, &desktop) == 0) {
+        // Made desktop-sized and borderless first, so that the frame fills the screen even where no
+        // window manager honours the full-screen request; then asked for full screen proper.
+        x = desktop.x, y = desktop.y, w = desktop.w, h = desktop.h;
+        flags |= SDL_WINDOW_BORDERLESS;
+    } else if (config.windowed != 0 && config.borderless) {
+        flags |= SDL_WINDOW_BORDERLESS;
+    }
+    s.window = SDL_CreateWindow(config.title, x, y, w, h, flags);
+    if (s.window && config.windowed == 0) SDL_SetWindowFullscreen(s.window, SDL_WINDOW_FULLSCREEN_DESKTOP);
     if (!s.window) return 0;
     s.renderer = SDL_CreateRenderer(s.window, -1, SDL_RENDERER_PRESENTVSYNC);
     if (!s.renderer) s.renderer = SDL_CreateRenderer(s.window, -1, SDL_RENDERER_SOFTWARE);

@@ -1,0 +1,50 @@
+// The display layer: puts the framebuffer on screen once per present, converting to the surface's
+// pixel format, runs the window's message pump and reports the mouse, wheel and activation.
+#pragma once
+#include <cstdint>
+#include <string>
+
+#include "platform/display_backend.h"
+#include "render/pixel_convert.h"
+
+// All of the layer's state: configuration, the open display, and the input the window procedure records.
+struct display_state_t {
+    // configuration (defaults apply if never set)
+    uint8_t ask = 0;
+    std::string question = "Fullscreen Mode ?";
+    int32_t windowed = 1;
+    uint8_t borderless = 0;
+    uint8_t close_on_escape = 1;
+    // the open display
+    int32_t width = 0, height = 0;
+    bool open = false;
+    surface_layout layout = surface_layout::xrgb32;
+    row_converter convert = nullptr;
+    // input, written only by the window procedure
+    int32_t mouse_x = 0, mouse_y = 0;
+    int32_t left_button = 0;
+    int32_t wheel = 0;
+    int32_t active = 0;
+};
+extern display_state_t display_state;
+
+// Stores the start-up question settings; windowed is taken only when ask is 0. Called before open.
+void display_configure(uint8_t ask, const char* question, int32_t windowed, uint8_t borderless);
+// Whether a close request or Escape closes the display and ends the process. Called before open.
+void display_set_close_on_escape(uint8_t flag);
+// Opens the window and surface and picks the row converter. 1 on success, 0 on any failure.
+int display_open(const char* title, int32_t width, int32_t height);
+// Pumps the window's messages and, while active, shows the width x height 0x00RRGGBB pixels.
+// 1, or 0 when the surface cannot be locked (that frame is dropped).
+int display_present(const uint32_t* pixels);
+// Releases the surface and window; a second close does nothing.
+void display_close();
+
+// Input getters, read between presents.
+int32_t display_mouse_x();
+int32_t display_mouse_y();
+int32_t display_left_button();
+int32_t display_wheel();
+
+// The window procedure: records one message into the input state (called by the message pump).
+void display_window_proc(const display_message& message);
