@@ -1,0 +1,202 @@
+// Display layer on the headless backend: configuration, open, present into every surface format, the
+// window procedure's input state, activation and close semantics.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <cstring>
+#include <new>
+#include <vector>
+
+#include "platform/headless/headless.h"
+#include "render/display.h"
+
+// The counting operator new below hands out malloc'd memory, so freeing it is right.
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
+
+namespace {
+// Counts allocations while armed, to show that a present allocates nothing.
+std::atomic<bool> counting{false};
+std::atomic<int> allocations{0};
+}  // namespace
+
+void* operator new(size_t size) {
+    if (counting.load(std::memory_order_relaxed)) allocations.fetch_add(1);
+    if (void* p = std::malloc(size ? size : 1)) return p;
+    throw std::bad_alloc();
+}
+void operator delete(void* p) noexcept { std::free(p); }
+void operator delete(void* p, size_t) noexcept { std::free(p); }
+
+namespace {
+
+class Display : public ::testing::Test {
+protected:
+    std::vector<uint32_t> frame = std::vector<uint32_t>(800 * 600);
+
+    void open_with(const headless_options& options) {
+        display_state = display_state_t{};
+        headless_reset(options);
+        display_set_close_on_escape(0);
+        display_configure(0, "Q", 0, 1);
+        ASSERT_EQ(display_open("Test", 800, 600), 1);
+    }
+    void TearDown() override { display_close(); }
+    static void move(uint64_t frame_no, int x, int y) {
+        headless_push({frame_no, headless_event::mouse_move, x, y});
+    }
+};
+
+}  // namespace
+
+TEST_F(Display, ConfigurationDefaultsAndRules) {
+    display_state = display_state_t{};
+    EXPECT_EQ(display_state.ask, 0);
+    EXPECT_EQ(display_state.question, "Fullscreen Mode ?");
+    EXPECT_EQ(display_state.windowed, 1);
+    EXPECT_EQ(display_state.borderless, 0);
+    EXPECT_EQ(display_state.close_on_escape, 1);
+
+    display_configure(0, "", 0, 1);  // empty text keeps the default
+    EXPECT_EQ(display_state.question, "Fullscreen Mode ?");
+    EXPECT_EQ(display_state.windowed, 0);
+    display_configure(1, "THE KESTRAVON PREVIEW\rFULL SCREEN?", 1, 0);  // with ask, windowed is left
+    EXPECT_EQ(display_state.question, "THE KESTRAVON PREVIEW\rFULL SCREEN?");
+    EXPECT_EQ(display_state.windowed, 0);
+    EXPECT_EQ(display_state.borderless, 0);
+}
+
+TEST_F(Display, OpenFailsCleanly) {
+    display_state = display_state_t{};
+    headless_options fail;
+    fail.fail_open = true;
+    headless_reset(fail);
+    EXPECT_EQ(display_open("T", 800, 600), 0);
+
+    for (display_pixel_format format : {display_pixel_format{1, 8, 0, 0, 0}, display_pixel_format{0, 32, 0xFF0000, 0xFF00, 0xFF},
+                                        display_pixel_format{1, 16, 0xF00, 0xF0, 0xF}}) {
+        headless_options o;
+        o.format = format;
+        headless_reset(o);
+        display_state = display_state_t{};
+        EXPECT_EQ(display_open("T", 800, 600), 0) << format.bits;
+        display_close();
+        display_close();  // a second close releases nothing twice
+    }
+}
+
+TEST_F(Display, PresentConvertsEveryRowAndKeepsRowEndsUntouched) {
+    headless_options o;
+    o.format = {1, 16, 0xF800, 0x07E0, 0x001F};
+    o.pitch = 1700;  // wider than 800 x 2
+    open_with(o);
+    frame.assign(frame.size(), 0x808080);
+    frame[0] = 0xFF0000;
+    frame[599 * 800 + 799] = 0x0000FF;
+    EXPECT_EQ(display_present(frame.data()), 1);
+    const auto& s = headless_last_frame();
+    ASSERT_EQ(s.size(), 1700u * 600u);
+    auto px = [&](int x, int y) { return static_cast<uint16_t>(s[y * 1700 + 2 * x] | s[y * 1700 + 2 * x + 1] << 8); };
+    EXPECT_EQ(px(0, 0), 0xF800);
+    EXPECT_EQ(px(1, 0), 0x8410);
+    EXPECT_EQ(px(799, 599), 0x001F);
+    EXPECT_EQ(px(5, 300), 0x8410);
+    for (int y : {0, 1, 599})
+        for (int i = 1600; i < 1700; ++i) ASSERT_EQ(s[y * 1700 + i], 0xCD) << y;  // the backend's fill
+}
+
+TEST_F(Display, PresentInTwentyFourBitsAndThirtyTwo) {
+    headless_options o;
+    o.format = {1, 24, 0x0000FF, 0x00FF00, 0xFF0000};
+    open_with(o);
+    frame.assign(frame.size(), 0x00102030);
+    display_present(frame.data());
+    const auto& s = headless_last_frame();
+    EXPECT_EQ(headless_pitch(), 2400);
+    EXPECT_EQ(s[2400 * 10 + 3 * 7], 0x10);
+    EXPECT_EQ(s[2400 * 10 + 3 * 7 + 2], 0x30);
+    display_close();
+
+    open_with(headless_options{});
+    frame.assign(frame.size(), 0x00C0FFEE);
+    display_present(frame.data());
+    EXPECT_EQ(0, std::memcmp(headless_last_frame().data(), frame.data(), 800 * 600 * 4));
+}
+
+TEST_F(Display, PresentAllocatesNothing) {
+    open_with(headless_options{});
+    display_present(frame.data());  // first frame may settle the backend's buffers
+    allocations = 0;
+    counting = true;
+    for (int i = 0; i < 5; ++i) display_present(frame.data());
+    counting = false;
+    EXPECT_EQ(allocations.load(), 0);
+}
+
+TEST_F(Display, InactiveFramesAreDroppedAndLockFailureReturnsZero) {
+    headless_options o;
+    o.start_active = false;
+    open_with(o);
+    EXPECT_EQ(display_present(frame.data()), 1);  // dropped, not queued
+    EXPECT_EQ(headless_frame_count(), 0u);
+    headless_push({0, headless_event::activate, 1});
+    EXPECT_EQ(display_present(frame.data()), 1);
+    EXPECT_EQ(headless_frame_count(), 1u);
+    headless_push({1, headless_event::activate, 0});
+    display_present(frame.data());
+    EXPECT_EQ(headless_frame_count(), 1u);
+    display_close();
+
+    headless_options locked;
+    locked.fail_lock = true;
+    open_with(locked);
+    EXPECT_EQ(display_present(frame.data()), 0);
+    EXPECT_EQ(headless_frame_count(), 0u);
+}
+
+TEST_F(Display, MouseButtonAndWheelInput) {
+    open_with(headless_options{});
+    move(0, 123, 456);
+    headless_push({0, headless_event::mouse_down});
+    display_present(frame.data());
+    EXPECT_EQ(display_mouse_x(), 123);
+    EXPECT_EQ(display_mouse_y(), 456);
+    EXPECT_EQ(display_left_button(), 1);
+    headless_push({1, headless_event::mouse_up});
+    headless_push({1, headless_event::wheel, -3});
+    display_present(frame.data());
+    EXPECT_EQ(display_left_button(), 0);
+    EXPECT_EQ(display_wheel(), -3);  // the counter goes negative and is never reset
+    headless_push({2, headless_event::wheel, 1});
+    display_present(frame.data());
+    EXPECT_EQ(display_wheel(), -2);
+    // Positions are taken as unsigned 16-bit halves, not clipped.
+    display_window_proc({display_message_kind::mouse_move, 0, 0xFFFF0001u});
+    EXPECT_EQ(display_mouse_x(), 1);
+    EXPECT_EQ(display_mouse_y(), 65535);
+}
+
+TEST_F(Display, EscapeAndCloseChangeNothingWithoutCloseOnEscape) {
+    open_with(headless_options{});
+    headless_push({0, headless_event::key_down, 0x1B});
+    headless_push({0, headless_event::close});
+    EXPECT_EQ(display_present(frame.data()), 1);
+    EXPECT_TRUE(headless_open());
+    EXPECT_EQ(display_present(frame.data()), 1);
+}
+
+TEST(DisplayDeath, CloseRequestEndsTheProcessWhenCloseOnEscapeIsSet) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    auto run = [](headless_event::kind_t kind, int key) {
+        display_state = display_state_t{};
+        headless_reset();
+        display_open("T", 800, 600);
+        headless_push({0, kind, key});
+        std::vector<uint32_t> f(800 * 600);
+        display_present(f.data());
+        std::exit(3);  // not reached when the request closes the display
+    };
+    EXPECT_EXIT(run(headless_event::close, 0), ::testing::ExitedWithCode(0), "");
+    EXPECT_EXIT(run(headless_event::key_down, 0x1B), ::testing::ExitedWithCode(0), "");
+    EXPECT_EXIT(run(headless_event::key_down, 0x21), ::testing::ExitedWithCode(3), "");
+}

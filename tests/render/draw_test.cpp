@@ -1,0 +1,80 @@
+// Drawing primitives: translucent boxes and bar lines.
+#include <gtest/gtest.h>
+
+#include "render/draw.h"
+#include "render/framebuffer.h"
+
+namespace {
+class Draw : public ::testing::Test {
+protected:
+    void SetUp() override { clear_framebuffer(0x00123456); }
+    static uint32_t at(int x, int y) { return frame_pixel(x, y); }
+    static uint32_t rgb(uint32_t p) { return p & 0xFFFFFF; }
+};
+}  // namespace
+
+TEST_F(Draw, BlendBoxCoversBothEndsOnly) {
+    blend_box(10, 20, 0, 0, 100, 255, 255, 255);
+    EXPECT_NE(at(10, 20), 0x00123456u);
+    EXPECT_EQ(at(9, 20), 0x00123456u);
+    EXPECT_EQ(at(11, 20), 0x00123456u);
+    EXPECT_EQ(at(10, 21), 0x00123456u);
+    blend_box(100, 100, 3, 2, 50, 0, 0, 0);  // 4 x 3 pixels
+    int changed = 0;
+    for (int y = 95; y < 110; ++y)
+        for (int x = 95; x < 110; ++x) changed += at(x, y) != 0x00123456u;
+    EXPECT_EQ(changed, 12);
+    EXPECT_NE(at(103, 102), 0x00123456u);
+}
+
+TEST_F(Draw, BlendBoxValues) {
+    frame_pixel(0, 0) = 0;
+    blend_box(0, 0, 0, 0, 80, 100, 150, 250);
+    EXPECT_EQ(rgb(at(0, 0)), (31u << 16) | (46u << 8) | 78u);
+    // Alpha 0 keeps the channels.
+    frame_pixel(5, 5) = 0x00C0FFEE;
+    blend_box(5, 5, 0, 0, 0, 1, 2, 3);
+    EXPECT_EQ(rgb(at(5, 5)), 0xC0FFEEu);
+    // The signed shift fills the top byte when the blended red is 0x80 or more.
+    EXPECT_EQ(at(5, 5) >> 24, 0xFFu);
+    frame_pixel(6, 5) = 0x007F0000;
+    blend_box(6, 5, 0, 0, 0, 0, 0, 0);
+    EXPECT_EQ(at(6, 5), 0x007F0000u);
+}
+
+TEST_F(Draw, FixedBarLines) {
+    draw_bar_line(50, 10, 5, 2, 0.0);
+    for (int x = 10; x < 15; ++x) {
+        EXPECT_EQ(at(x, 49), 0x880000u);
+        EXPECT_EQ(at(x, 50), 0xFF0000u);
+        EXPECT_EQ(at(x, 51), 0x880000u);
+    }
+    EXPECT_EQ(at(15, 50), 0x00123456u);  // exactly length pixels
+    EXPECT_EQ(at(9, 50), 0x00123456u);
+    EXPECT_EQ(at(10, 48), 0x00123456u);
+    EXPECT_EQ(at(10, 52), 0x00123456u);
+    draw_bar_line(80, 10, 0, 1, 0.0);  // length 0 draws nothing
+    EXPECT_EQ(at(10, 80), 0x00123456u);
+    draw_bar_line(90, 10, 5, 9, 0.0);  // unknown style
+    draw_bar_line(90, 10, 5, 0, 0.0);
+    EXPECT_EQ(at(10, 90), 0x00123456u);
+}
+
+TEST_F(Draw, RainbowBar) {
+    draw_bar_line(100, 20, 0, 8, 0.0);  // length 0: one pixel per row
+    // At phase 0, pixel 0: red 125, green round(124 sin 0.96 + 125) = 227, blue round(124 sin 2.47 + 125) = 202.
+    EXPECT_EQ(at(20, 100), (125u << 16) | (227u << 8) | 202u);
+    // The rows around it: 65, round(64 sin 0.96 + 65) = 117, round(64 sin 2.47 + 65) = 105.
+    EXPECT_EQ(at(20, 99), (65u << 16) | (117u << 8) | 105u);
+    EXPECT_EQ(at(20, 101), at(20, 99));
+    EXPECT_EQ(at(21, 100), 0x00123456u);
+
+    // 0.1 s later the phase has grown by 25: the colours have moved 25 pixels to the left.
+    draw_bar_line(200, 0, 300, 8, 1000.0);
+    std::vector<uint32_t> before(301);
+    for (int i = 0; i <= 300; ++i) before[i] = at(i, 200);
+    EXPECT_NE(at(300, 200), 0x00123456u);  // length + 1 pixels
+    EXPECT_EQ(at(301, 200), 0x00123456u);
+    draw_bar_line(200, 0, 300, 8, 1000.0 + 0.1 * 250.0);
+    for (int i = 0; i + 25 <= 300; ++i) ASSERT_EQ(at(i, 200), before[i + 25]) << i;
+}

@@ -1,0 +1,71 @@
+// The program data list and the pointer images drawn from it.
+#include <gtest/gtest.h>
+
+#include "render/framebuffer.h"
+#include "shell/pointer.h"
+#include "shell/program_data.h"
+#include "shell/shell_state.h"
+
+TEST(ProgramData, PointerShapeComesFirstThenTheButtonTable) {
+    program_data_rewind();
+    EXPECT_EQ(program_data_remaining(), 121 + 100);
+    build_pointer_images();
+    // The first button record follows the shape: exit on 'Grunge' at 35, 40, 88 x 19.
+    EXPECT_EQ(program_data_read(), 35);
+    EXPECT_EQ(program_data_read(), 40);
+    EXPECT_EQ(program_data_read(), 88);
+    EXPECT_EQ(program_data_read(), 19);
+    while (program_data_remaining() > 1) program_data_read();
+    EXPECT_EQ(program_data_read(), 8);  // the last value: tune 4's 'Carbon' height
+    EXPECT_EQ(program_data_read(), 0);  // an exhausted list reads 0
+}
+
+TEST(Pointer, ImagesCarryTheShapeInBothColourSets) {
+    program_data_rewind();
+    build_pointer_images();
+    const auto& normal = pointer_images.image[0];
+    const auto& hover = pointer_images.image[1];
+    EXPECT_EQ(normal[0], 0x111133u);       // row 0: 1
+    EXPECT_EQ(normal[11 + 1], 0x8888AAu);  // row 1: 2
+    EXPECT_EQ(normal[11 + 2], 0xCCCCEEu);  // row 1: 3
+    EXPECT_EQ(normal[22 + 1], 0x555577u);  // row 2: 4
+    EXPECT_EQ(normal[9], 0u);              // transparent
+    EXPECT_EQ(hover[0], 0x221100u);
+    EXPECT_EQ(hover[11 + 1], 0xDDBB77u);
+    EXPECT_EQ(hover[11 + 2], 0xFFEEAAu);
+    EXPECT_EQ(hover[22 + 1], 0x995522u);
+    EXPECT_EQ(hover[10 * 11 + 6], 0x221100u);  // the tip of the last row
+}
+
+TEST(Pointer, DrawnInTheCornerWithinTheFrameAndSkippingTransparency) {
+    program_data_rewind();
+    build_pointer_images();
+    clear_framebuffer(0x777777);
+    shell_state.pointer_kind = 2;
+    draw_pointer(789, 589);
+    EXPECT_EQ(frame_pixel(789, 589), 0x221100u);
+    EXPECT_EQ(frame_pixel(795, 599), 0x221100u);  // row 10, column 6 ends at the bottom row
+    EXPECT_EQ(frame_pixel(799, 589), 0x777777u);  // transparent cell keeps the background
+    EXPECT_EQ(frame_pixel(799, 595), 0x221100u);  // row 6, column 10 is the last column
+    shell_state.pointer_kind = 1;
+    clear_framebuffer(0x777777);
+    draw_pointer(0, 100);  // outside 0 < x < 792
+    draw_pointer(100, 592);
+    for (int y = 0; y < 600; ++y)
+        for (int x = 0; x < 800; ++x) ASSERT_EQ(frame_pixel(x, y), 0x777777u);
+    // At the edge of the allowed range the image is cut at the frame instead of wrapping into the next row.
+    draw_pointer(791, 591);
+    EXPECT_EQ(frame_pixel(791, 591), 0x111133u);
+    EXPECT_EQ(frame_pixel(0, 592), 0x777777u);
+}
+
+TEST(FrameDeath, DrawingOutsideTheFrameStopsDebugBuilds) {
+#ifdef NDEBUG
+    GTEST_SKIP() << "the frame check exists in debug builds only";
+#else
+    clear_framebuffer(0);
+    EXPECT_DEBUG_DEATH(frame_pixel(800, 0) = 1, "outside the frame");
+    EXPECT_DEBUG_DEATH(frame_pixel(0, 600) = 1, "outside the frame");
+    EXPECT_DEBUG_DEATH(frame_pixel(-1, 10) = 1, "outside the frame");
+#endif
+}
