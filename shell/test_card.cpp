@@ -64,7 +64,7 @@ void draw_test_card(double colour_phase) {
         "   2.  Quartz Harbour        PRISM",
         "   3.  Ember Circuit         RIFT",
         "",
-        "Accents: cafe, Munchen, Zurich",
+        "Accents: caf\xE9, M\xFCnchen, Z\xFCrich, \xC5rhus",
     };
     int32_t y = 340;
     for (const char* line : lines) {

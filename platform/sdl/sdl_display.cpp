@@ -69,7 +69,13 @@ void drain_events() {
     SDL_Event e;
     while (SDL_PollEvent(&e)) {
         switch (e.type) {
-        case SDL_QUIT: push(display_message_kind::close); break;
+        case SDL_QUIT:
+            // The desktop's close request (the window manager's close, Alt+F4) must not be lost while the
+            // program leaves closing to itself: it reads as a tap of Escape, which every screen obeys.
+            key_table_event(vk_escape, true);
+            key_table_event(vk_escape, false);
+            push(display_message_kind::close);
+            break;
         case SDL_KEYDOWN:
         case SDL_KEYUP: {
             int vk = virtual_key(e.key.keysym.sym);
@@ -100,7 +106,7 @@ void drain_events() {
                 key_table_clear();  // keys released while away would otherwise stay held
                 break;
             case SDL_WINDOWEVENT_EXPOSED: push(display_message_kind::paint); break;
-            case SDL_WINDOWEVENT_CLOSE: push(display_message_kind::close); break;
+            case SDL_WINDOWEVENT_CLOSE: break;  // followed by SDL_QUIT for our only window
             default: break;
             }
             break;
