@@ -126,8 +126,10 @@ HWAVEOUT wave_device_create(const WAVEFORMATEX& format, uintptr_t callback, uint
     device->hooks = hooks;
     device->backend = backend;
     device->poll_ms = poll_ms;
+    // Registered first, so that even WOM_OPEN's completion may use the handle; the thread takes the lock
+    // only after this block, so it finds its own id set.
+    registry_add(device);
     {
-        // The thread takes the lock only after this, so it sees its own id set.
         std::lock_guard<std::mutex> guard(device->lock);
         try {
             device->thread = std::thread(device_thread, device);
@@ -137,10 +139,10 @@ HWAVEOUT wave_device_create(const WAVEFORMATEX& format, uintptr_t callback, uint
         device->thread_id = device->thread.get_id();
     }
     if (!device->thread.joinable()) {
+        registry_remove(device);
         delete device;
         return nullptr;
     }
-    registry_add(device);
     return device;
 }
 
