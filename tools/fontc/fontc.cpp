@@ -244,7 +244,9 @@ struct parser {
         if (word == "shade") return directive_shade(rest);
         if (word == "char") return directive_char(rest);
         if (word == "style") return directive_style(rest);
-        return fail(line_no, "unknown line '" + std::string(word) + "' (expected level, shade, char, style or a glyph row)");
+        std::string shown;
+        for (char ch : word.substr(0, 24)) shown += ch >= 32 && ch < 127 ? ch : '?';
+        return fail(line_no, "unknown line '" + shown + "' (expected level, shade, char, style or a glyph row)");
     }
 };
 

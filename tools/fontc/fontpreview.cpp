@@ -134,13 +134,13 @@ int main(int argc, char** argv) {
         return 2;
     }
     std::ifstream in(argv[1], std::ios::binary);
-    std::string source((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    std::vector<unsigned char> data;
-    std::string error;
-    if (!in.good() && source.empty()) {
+    if (!in) {
         std::fprintf(stderr, "fontpreview: cannot read %s\n", argv[1]);
         return 1;
     }
+    std::string source((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::vector<unsigned char> data;
+    std::string error;
     if (!fontc_compile(source, argv[1], data, error)) {
         std::fprintf(stderr, "%s\n", error.c_str());
         return 1;
