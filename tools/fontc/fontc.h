@@ -8,7 +8,7 @@ constexpr int fontc_sheet_width = 2048;
 constexpr int fontc_sheet_height = 28;
 constexpr int fontc_cell_width = 9;
 constexpr int fontc_cell_height = 12;
-constexpr int fontc_style2_row = 14;  // first sheet row of the heading face
+constexpr int fontc_style2_row = 14; // first sheet row of the heading face
 constexpr int fontc_palette_bytes = 768;
 constexpr int fontc_data_size = fontc_sheet_width * fontc_sheet_height + fontc_palette_bytes;
 
