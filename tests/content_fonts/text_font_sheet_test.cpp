@@ -1,8 +1,7 @@
 // The shipped text font: the sheet the build generated matches its source and keeps the cell layout.
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <iterator>
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -30,9 +29,8 @@ int ink(int code, int style, int at_least = 1) {
 } // namespace
 
 TEST(TextFontSheet, IsTheCompiledShippedSource) {
-    std::ifstream in(KV_TEXT_FONT_SOURCE, std::ios::binary);
-    ASSERT_TRUE(in) << KV_TEXT_FONT_SOURCE;
-    std::string source((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::string source;
+    ASSERT_TRUE(fontc_read_file(KV_TEXT_FONT_SOURCE, source)) << KV_TEXT_FONT_SOURCE;
     std::vector<unsigned char> data;
     std::string error;
     ASSERT_TRUE(fontc_compile(source, "text_font.txt", data, error)) << error;

@@ -1,7 +1,7 @@
 // Text font compiler: parses the glyph source, checks every block, and lays the glyphs into the sheet.
 //
 // Sections: source reading helpers; the parser (directives, glyph headers, block rows); the final
-// checks and palette; the C++ emitter.
+// checks and palette; file reading; the C++ emitter.
 #include "tools/fontc/fontc.h"
 
 #include <algorithm>
@@ -291,6 +291,18 @@ bool fontc_compile(std::string_view source, std::string_view name, std::vector<u
     data = std::move(out);
     error.clear();
     return true;
+}
+
+bool fontc_read_file(const char* path, std::string& out) {
+    std::FILE* f = std::fopen(path, "rb");
+    if (f == nullptr) return false;
+    out.clear();
+    char buf[65536];
+    size_t n = 0;
+    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) out.append(buf, n);
+    bool ok = std::ferror(f) == 0;
+    std::fclose(f);
+    return ok;
 }
 
 // ---- the C++ emitter ----

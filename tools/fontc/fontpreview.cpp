@@ -3,7 +3,6 @@
 #include <cmath>
 #include <cstdio>
 #include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -142,12 +141,11 @@ int main(int argc, char** argv) {
                      "usage: fontpreview <font source> <output .ppm> [sample text, UTF-8, one line a row]\n");
         return 2;
     }
-    std::ifstream in(argv[1], std::ios::binary);
-    if (!in) {
+    std::string source;
+    if (!fontc_read_file(argv[1], source)) {
         std::fprintf(stderr, "fontpreview: cannot read %s\n", argv[1]);
         return 1;
     }
-    std::string source((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     std::vector<unsigned char> data;
     std::string error;
     if (!fontc_compile(source, argv[1], data, error)) {
