@@ -1,7 +1,6 @@
 // fontc: build-time compiler of the text font source into a C++ source defining text_font_data.
 #include <cstdio>
 #include <fstream>
-#include <sstream>
 #include <string>
 
 #include "tools/fontc/fontc.h"
