@@ -1,5 +1,7 @@
 // PSID tunes: header fields, where the image lands, the play address found through the vector, song
 // numbers passed through, memory cleared between tunes, bounded copies and the frame routine.
+#include <algorithm>
+
 #include "tests/sid/sid_test_support.h"
 #include "tools/sidtunes/sidtunes.h"
 
@@ -108,6 +110,21 @@ TEST(psid, render_frame_plays_once_and_writes_exactly_count_samples) {
     // The first frame's register writes apply from its first sample: voice 1 starts the melody's C5.
     EXPECT_EQ(m->regs.voice[0].frequency, sid_note_frequency(72));
     EXPECT_EQ(m->voice[0].increment, sid_note_frequency(72) * 359u);
+}
+
+TEST(psid, sample_tune_is_heard_at_volume_0_until_its_repeats_run_out) {
+    auto m = fresh_machine();
+    load(*m, sidtune_sample());
+    psid_select_song(*m, 0);
+    std::vector<int16_t> out(882);
+    int16_t peak = 0;
+    for (int f = 0; f < 5; ++f) {
+        psid_render_frame(*m, out.data(), 882);
+        for (int16_t s : out) peak = std::max(peak, s);
+    }
+    EXPECT_EQ(peak, 8 * 1024);  // nibble 15 at full swing
+    for (int f = 0; f < 250; ++f) psid_render_frame(*m, out.data(), 882);
+    EXPECT_TRUE(std::all_of(out.begin(), out.end(), [](int16_t s) { return s == 0; }));
 }
 
 }  // namespace
