@@ -132,6 +132,26 @@ TEST_F(stream, device_failures_show_the_error_box_and_the_stream_goes_on) {
     EXPECT_EQ(headless_audio_opened(), 0);
 }
 
+int handler_calls = 0;
+void count_call(HWAVEOUT, WAVEHDR*, uint32_t argument) { handler_calls += static_cast<int>(argument); }
+
+TEST_F(stream, completion_calls_the_handler_only_for_done_and_until_cleared) {
+    WAVEHDR* h = nullptr;
+    ASSERT_EQ(wave_header_alloc(&h), 0);
+    EXPECT_EQ(h->dwFlags, 0u);
+    auto* c = reinterpret_cast<wave_completion*>(h->dwUser);
+    EXPECT_EQ(c->handler.load(), nullptr);
+    c->handler = &count_call;
+    c->argument = 5;
+    wave_callback(nullptr, WOM_OPEN, 0, reinterpret_cast<uintptr_t>(h), 0);
+    wave_callback(nullptr, WOM_DONE, 0, reinterpret_cast<uintptr_t>(h), 0);
+    EXPECT_EQ(handler_calls, 5);
+    wave_clear_handler(h);
+    wave_callback(nullptr, WOM_DONE, 0, reinterpret_cast<uintptr_t>(h), 0);
+    EXPECT_EQ(handler_calls, 5);
+    wave_header_free(h);
+}
+
 TEST_F(stream, wrapper_maps_open_failures_to_small_codes) {
     const WAVEFORMATEX pcm = {WAVE_FORMAT_PCM, 1, 44100, 88200, 2, 16, 0};
     HWAVEOUT device = nullptr;
