@@ -172,13 +172,19 @@ void cpu_step(sid_machine& m);
 // Runs the routine at address with A = a until it returns (PC 0 or 1) or m.call_limit steps have run.
 void cpu_call(sid_machine& m, uint16_t address, uint8_t a);
 
-// Internal operations of cpu_step, public for the tests.
+// The operations cpu_step is built from (public so that tests can drive them one by one):
+// reads the operand of the mode, consuming its bytes (accumulator: A; implied and others: 0);
 uint8_t cpu_fetch_operand(sid_machine& m, int32_t mode);
+// stores to the operand address of the mode, consuming its bytes (accumulator: A);
 void cpu_store_operand(sid_machine& m, int32_t mode, uint8_t value);
+// stores a read-modify-write result to the address of the operand bytes just behind PC;
 void cpu_write_back(sid_machine& m, int32_t mode, uint8_t value);
+// pushes / pulls a byte on page 1 with a stack pointer that saturates instead of wrapping;
 void cpu_push(sid_machine& m, uint8_t value);
 uint8_t cpu_pop(sid_machine& m);
+// sets the mask bits of P when condition is non-zero, else clears them;
 void cpu_set_flag(sid_machine& m, uint8_t mask, uint32_t condition);
+// reads the signed offset byte and jumps by it when condition is non-zero.
 void cpu_branch(sid_machine& m, uint32_t condition);
 
 // ---- tunes --------------------------------------------------------------------------------------
