@@ -10,8 +10,6 @@
 #include "render/framebuffer.h"
 #include "sid/sid_player.h"
 
-intro_state_t intro_state;
-
 namespace {
 
 // Tune n plays this file and zero-based song; tune 12 is the second song of file 6, so the twelfth

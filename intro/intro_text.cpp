@@ -98,6 +98,12 @@ void update_intro_tables() {
     constexpr double d = 0.00873055555555556;
     constexpr double e = 0.104766666666667;
     for (size_t i = 0; i <= 800; ++i) {
+        // Columns 2k - 1 and 2k share k, so every second column repeats the one before it.
+        if (i % 2 == 0 && i > 0) {
+            intro_state.wave_upright[i] = intro_state.wave_upright[i - 1];
+            intro_state.wave_reflection[i] = intro_state.wave_reflection[i - 1];
+            continue;
+        }
         const auto k = static_cast<double>((i + 1) / 2);
         const double a = std::sin((k - 2.5 * p) * d * 1.5);
         const double b = std::sin((k - 4.0 * p) * d);

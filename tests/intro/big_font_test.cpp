@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
-#include <iterator>
+#include <sstream>
 
 #include "content/fonts/big_font.h"
 #include "tools/bigfontc/bigfontc.h"
@@ -11,7 +11,9 @@ namespace {
 
 std::string read_source() {
     std::ifstream in(KV_BIG_FONT_SOURCE, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
 }
 
 // A complete, valid source: every glyph a filled square except the listed overrides.

@@ -1,7 +1,6 @@
 // bigfontc: build-time compiler of the intro's big font source into a C++ source defining big_font_data.
 #include <cstdio>
 #include <fstream>
-#include <iterator>
 #include <string>
 
 #include "tools/bigfontc/bigfontc.h"
@@ -11,12 +10,20 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: bigfontc <font source> <output .cpp>\n");
         return 2;
     }
-    std::ifstream in(argv[1], std::ios::binary);
+    std::FILE* in = std::fopen(argv[1], "rb");
     if (!in) {
         std::fprintf(stderr, "bigfontc: cannot read %s\n", argv[1]);
         return 1;
     }
-    std::string source((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::string source;
+    char chunk[4096];
+    for (size_t n; (n = std::fread(chunk, 1, sizeof chunk, in)) > 0;) source.append(chunk, n);
+    const bool read_failed = std::ferror(in) != 0;
+    std::fclose(in);
+    if (read_failed) {
+        std::fprintf(stderr, "bigfontc: cannot read %s\n", argv[1]);
+        return 1;
+    }
     std::vector<unsigned char> data;
     std::string error;
     if (!bigfontc_compile(source, argv[1], data, error)) {
