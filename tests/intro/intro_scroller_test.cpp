@@ -1,4 +1,4 @@
-// The sine scroller: its text, advance, the pause at a marker, the per-frame cap, the wrap, and which
+// The sine scroller: its text, the advance with its cap, the pause at a marker, the wrap, and which
 // characters it draws.
 #include <gtest/gtest.h>
 
@@ -9,7 +9,7 @@
 
 namespace {
 
-// A scroller on a short text, unpaused, at the given index and position.
+// An unpaused scroller on text at the given index and position.
 void scroller_on(const std::string& text, int32_t index, double position, double step) {
     intro_state.scroll_text = text;
     intro_state.scroll_index = index;
@@ -26,54 +26,56 @@ std::vector<uint32_t> drawn(F draw) {
     return frame_copy();
 }
 
-}  // namespace
-
-TEST(ScrollText, SpacesThenThePiecesWithMarkersAndUpperCaseNames) {
-    fresh_intro();
-    const std::string& t = intro_state.scroll_text;
-    ASSERT_GT(t.size(), 66u);
-    EXPECT_EQ(t.substr(0, 66), std::string(66, ' '));
-    EXPECT_EQ(t.substr(66, 11), "a     ** WE");
-    EXPECT_TRUE(t.ends_with("   *******************************************************"));
-    // Seven pauses: welcome, title, two groups, three credits; nothing else is lower case.
-    EXPECT_EQ(std::count(t.begin(), t.end(), 'a'), 7);
-    EXPECT_TRUE(std::none_of(t.begin(), t.end(), [](char c) { return c != 'a' && std::islower(static_cast<unsigned char>(c)); }));
-    std::string g1 = interviewed_group_1, g2 = interviewed_group_2;
-    for (char& c : g1) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    for (char& c : g2) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    const size_t at_g1 = t.find(g1), at_g2 = t.find(g2), at_and = t.find("          AND             ");
-    ASSERT_NE(at_g1, std::string::npos);
-    ASSERT_NE(at_g2, std::string::npos);
-    EXPECT_LT(at_g1, at_and);
-    EXPECT_LT(at_and, at_g2);
-    // A paused piece shows its name alone: the marker and the name fill the 25 visible cells.
-    const size_t marker = t.rfind('a', at_g1);
-    EXPECT_EQ(t.find_first_not_of(' ', marker + 1), at_g1);
-    EXPECT_GE(t.find("          AND"), marker + 25);
-    EXPECT_NE(t.find("ISSUE 31"), std::string::npos);
-    EXPECT_NE(t.find("RELEASED BY THE KESTRAVON STAFF ON 17 JUNE 2009!!"), std::string::npos);
+std::string upper(std::string s) {
+    for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return s;
 }
 
-TEST(Scroller, AdvancesOnlyPastMinus32) {
+}  // namespace
+
+TEST(ScrollText, SpacesThenThePiecesWithSevenMarkersAndUpperCaseNames) {
+    fresh_intro();
+    const std::string& t = intro_state.scroll_text;
+    EXPECT_EQ(t.substr(0, 77), std::string(66, ' ') + "a     ** WE");
+    EXPECT_TRUE(t.ends_with("WE HOPE YOU ENJOY IT      *******************************************************"));
+    // Pauses at the welcome, the title, both groups and the three credits; no other lower case, so
+    // a name such as the second group's cannot pause the scroller halfway.
+    EXPECT_EQ(std::count(t.begin(), t.end(), 'a'), 7);
+    EXPECT_EQ(std::count_if(t.begin(), t.end(), [](char c) { return std::islower(static_cast<unsigned char>(c)); }), 7);
+    const size_t g1 = t.find(upper(interviewed_group_1)), g2 = t.find(upper(interviewed_group_2));
+    const size_t between = t.find("          AND             ");
+    ASSERT_NE(g1, std::string::npos);
+    EXPECT_LT(g1, between);
+    EXPECT_LT(between, g2);
+    EXPECT_NE(g2, std::string::npos);
+    // While paused, a name piece fills the screen's 25 cells with the marker and the name alone.
+    const size_t marker = t.rfind('a', g1);
+    EXPECT_EQ(t.find_first_not_of(' ', marker + 1), g1);
+    EXPECT_GE(between, marker + 25);
+}
+
+TEST(Scroller, AdvancesPastMinus32AtMostFivePixelsAFrameAndWraps) {
     fresh_intro();
     scroller_on("ABCDEF", 1, -32.0, 0.0);
     draw_scroller();
-    EXPECT_EQ(intro_state.scroll_index, 1);
-    EXPECT_DOUBLE_EQ(intro_state.scroll_position, -32.0);
+    EXPECT_EQ(intro_state.scroll_index, 1);  // -32 itself does not advance
     scroller_on("ABCDEF", 1, -32.5, 0.0);
     draw_scroller();
     EXPECT_EQ(intro_state.scroll_index, 2);
     EXPECT_DOUBLE_EQ(intro_state.scroll_position, -0.5);
-}
-
-TEST(Scroller, MovesAtMostFivePixelsAFrame) {
+    intro_state.step = 25.0;  // a 100 ms frame
+    draw_scroller();
+    EXPECT_DOUBLE_EQ(intro_state.scroll_position, -5.5);
+    // After the last character it starts over at index 1.
+    scroller_on("ABC", 3, -31.0, 5.0);
+    draw_scroller();
+    EXPECT_EQ(intro_state.scroll_index, 1);
+    EXPECT_DOUBLE_EQ(intro_state.scroll_position, -4.0);
+    // The real text then shows its 66 spaces: nothing.
     fresh_intro();
-    scroller_on("ABCDEF", 1, 0.0, 25.0);  // a 100 ms frame
-    draw_scroller();
-    EXPECT_DOUBLE_EQ(intro_state.scroll_position, -5.0);
-    intro_state.step = 2.5;
-    draw_scroller();
-    EXPECT_DOUBLE_EQ(intro_state.scroll_position, -7.5);
+    scroller_on(intro_state.scroll_text, static_cast<int32_t>(intro_state.scroll_text.size()), -32.5, 0.0);
+    EXPECT_EQ(drawn([] { draw_scroller(); }), std::vector<uint32_t>(800 * 600, 0u));
+    EXPECT_EQ(intro_state.scroll_index, 1);
 }
 
 TEST(Scroller, StandsStillForFourSecondsWhenAMarkerComesFirst) {
@@ -82,60 +84,29 @@ TEST(Scroller, StandsStillForFourSecondsWhenAMarkerComesFirst) {
     draw_scroller();  // -35: index 3 is the marker
     EXPECT_EQ(intro_state.scroll_index, 3);
     EXPECT_DOUBLE_EQ(intro_state.scroll_position, -3.0);
-    EXPECT_DOUBLE_EQ(intro_state.pause_deadline, headless_time() + 4.0);
     headless_advance(3.99);
     draw_scroller();
     EXPECT_DOUBLE_EQ(intro_state.scroll_position, -3.0);
     headless_advance(0.02);
     draw_scroller();
     EXPECT_DOUBLE_EQ(intro_state.scroll_position, -8.0);
-
     // An upper-case A is an ordinary letter.
     scroller_on("XYABCD", 2, -30.0, 5.0);
-    const double before = intro_state.pause_deadline;
     draw_scroller();
-    EXPECT_EQ(intro_state.scroll_index, 3);
-    EXPECT_DOUBLE_EQ(intro_state.pause_deadline, before);
+    draw_scroller();
+    EXPECT_DOUBLE_EQ(intro_state.scroll_position, -8.0);
 }
 
-TEST(Scroller, StartsOverAtIndexOneAfterTheLastCharacter) {
-    fresh_intro();
-    scroller_on("ABC", 3, -31.0, 5.0);
-    draw_scroller();
-    EXPECT_EQ(intro_state.scroll_index, 1);
-    EXPECT_DOUBLE_EQ(intro_state.scroll_position, -4.0);
-    // The real text repeats from its 66 spaces: the first screen after the wrap is blank.
-    fresh_intro();
-    intro_state.scroll_index = static_cast<int32_t>(intro_state.scroll_text.size());
-    intro_state.scroll_position = -32.5;
-    intro_state.pause_deadline = headless_time() + 100.0;
-    update_intro_tables();
-    clear_framebuffer(0);
-    draw_scroller();
-    EXPECT_EQ(intro_state.scroll_index, 1);
-    EXPECT_EQ(frame_copy(), std::vector<uint32_t>(800 * 600, 0u));
-}
-
-TEST(Scroller, IndexZeroShowsNothingAndDrawsAtTheFlooredPosition) {
+TEST(Scroller, DrawsFromTheIndexAtTheFlooredPosition) {
     fresh_intro();
     scroller_on("HELLO", 0, 0.0, 0.0);
-    const auto nothing = drawn([] { draw_scroller(); });
-    EXPECT_EQ(nothing, std::vector<uint32_t>(800 * 600, 0u));
-
+    EXPECT_EQ(drawn([] { draw_scroller(); }), std::vector<uint32_t>(800 * 600, 0u));  // index 0: nothing
     scroller_on("HELLO", 2, -10.5, 0.0);
-    const auto scrolled = drawn([] { draw_scroller(); });
-    EXPECT_EQ(scrolled, drawn([] { draw_scroller_text("ELLO", -11); }));
-}
-
-TEST(ScrollerText, MarkerIsABlankCellAndCharactersWithoutGlyphsTakeNoRoom) {
-    fresh_intro();
-    update_intro_tables();
+    EXPECT_EQ(drawn([] { draw_scroller(); }), drawn([] { draw_scroller_text("ELLO", -11); }));
+    // The marker is a blank cell; characters without a glyph take no room; other lower case is upper.
     EXPECT_EQ(drawn([] { draw_scroller_text("aB", 100); }), drawn([] { draw_scroller_text(" B", 100); }));
-    EXPECT_EQ(drawn([] { draw_scroller_text("A[B~C", 100); }), drawn([] { draw_scroller_text("ABC", 100); }));
-    EXPECT_EQ(drawn([] { draw_scroller_text("AB", 100); }), drawn([] {
-                  draw_wave_glyph(big_glyph_column('A'), 100);
-                  draw_wave_glyph(big_glyph_column('B'), 132);
+    EXPECT_EQ(drawn([] { draw_scroller_text("b[z~", 100); }), drawn([] {
+                  draw_wave_glyph(big_glyph_column('B'), 100);
+                  draw_wave_glyph(big_glyph_column('Z'), 132);
               }));
-    // Lower case other than the marker draws as upper case.
-    EXPECT_EQ(drawn([] { draw_scroller_text("bz", 0); }), drawn([] { draw_scroller_text("BZ", 0); }));
 }
