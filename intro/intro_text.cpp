@@ -2,6 +2,7 @@
 // embossed title lines and the sine scroller with its reflection.
 //
 // Sections: texts - big font - tables - title lines - scroller
+#include <algorithm>
 #include <bit>
 #include <cctype>
 #include <cmath>
