@@ -4,6 +4,7 @@
 #include "tools/pagec/pagec.h"
 
 #include <charconv>
+#include <cstdio>
 
 namespace {
 
@@ -319,4 +320,17 @@ std::string pagec_emit_cpp(const std::vector<pagec_page>& pages) {
     }
     s += "};\n";
     return s;
+}
+
+// Reads a whole file into out with stdio; false when it cannot be opened or read.
+bool pagec_read_file(const char* path, std::string& out) {
+    std::FILE* f = std::fopen(path, "rb");
+    if (f == nullptr) return false;
+    out.clear();
+    char buf[65536];
+    size_t n = 0;
+    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) out.append(buf, n);
+    bool ok = std::ferror(f) == 0;
+    std::fclose(f);
+    return ok;
 }

@@ -1,7 +1,6 @@
 // pagec: build-time compiler of the page sources into a C++ source defining page_sources.
 #include <cstdio>
 #include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -16,12 +15,11 @@ int main(int argc, char** argv) {
     std::vector<std::string> names;
     std::string error;
     for (int i = 2; i < argc; ++i) {
-        std::ifstream in(argv[i], std::ios::binary);
-        if (!in) {
+        std::string source;
+        if (!pagec_read_file(argv[i], source)) {
             std::fprintf(stderr, "pagec: cannot read %s\n", argv[i]);
             return 1;
         }
-        std::string source((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
         pagec_page page;
         if (!pagec_compile(source, argv[i], page, error)) {
             std::fprintf(stderr, "%s\n", error.c_str());

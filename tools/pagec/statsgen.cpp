@@ -7,11 +7,12 @@
 #include <cstdint>
 #include <cstdio>
 #include <fstream>
-#include <iterator>
 #include <set>
 #include <sstream>
 #include <string>
 #include <vector>
+
+#include "tools/pagec/pagec.h"
 
 namespace {
 
@@ -27,13 +28,6 @@ struct data_set {
     std::vector<std::string> prefixes, suffixes;
     std::vector<group_row> fixed;
 };
-
-bool read_file(const char* path, std::string& out) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return false;
-    out.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    return true;
-}
 
 bool fail(const std::string& where, int line, const std::string& what) {
     std::fprintf(stderr, "%s:%d: %s\n", where.c_str(), line, what.c_str());
@@ -153,8 +147,8 @@ int main(int argc, char** argv) {
         return 2;
     }
     std::string page_template, data_text;
-    if (!read_file(argv[1], page_template)) return std::fprintf(stderr, "statsgen: cannot read %s\n", argv[1]), 1;
-    if (!read_file(argv[2], data_text)) return std::fprintf(stderr, "statsgen: cannot read %s\n", argv[2]), 1;
+    if (!pagec_read_file(argv[1], page_template)) return std::fprintf(stderr, "statsgen: cannot read %s\n", argv[1]), 1;
+    if (!pagec_read_file(argv[2], data_text)) return std::fprintf(stderr, "statsgen: cannot read %s\n", argv[2]), 1;
     data_set d;
     if (!parse_data(data_text, argv[2], d)) return 1;
     std::vector<group_row> rows = make_groups(d);

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cstdio>
 #include <cmath>
 #include <numeric>
 
@@ -821,4 +822,17 @@ std::string skingen_emit_cpp(const std::vector<std::vector<unsigned char>>& imag
     }
     s += "};\n";
     return s;
+}
+
+// Reads a whole file into out with stdio; false when it cannot be opened or read.
+bool skingen_read_file(const char* path, std::string& out) {
+    std::FILE* f = std::fopen(path, "rb");
+    if (f == nullptr) return false;
+    out.clear();
+    char buf[65536];
+    size_t n = 0;
+    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) out.append(buf, n);
+    bool ok = std::ferror(f) == 0;
+    std::fclose(f);
+    return ok;
 }

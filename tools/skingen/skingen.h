@@ -56,3 +56,6 @@ std::vector<unsigned char> skingen_quantize(const std::vector<float>& rgb);
 
 // Renders the stored pictures as the C++ source defining skin_images.
 std::string skingen_emit_cpp(const std::vector<std::vector<unsigned char>>& images);
+
+// Reads a whole file into out (stdio); false when it cannot be opened or read.
+bool skingen_read_file(const char* path, std::string& out);

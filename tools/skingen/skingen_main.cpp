@@ -1,7 +1,6 @@
 // skingen: build-time painter of the skin pictures; writes the C++ source defining skin_images.
 #include <cstdio>
 #include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -13,12 +12,11 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: skingen <skin parameters> <output .cpp>\n");
         return 2;
     }
-    std::ifstream in(argv[1], std::ios::binary);
-    if (!in) {
+    std::string source;
+    if (!skingen_read_file(argv[1], source)) {
         std::fprintf(stderr, "skingen: cannot read %s\n", argv[1]);
         return 1;
     }
-    std::string source((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     std::vector<skingen_skin> skins;
     std::string error;
     if (!skingen_parse(source, argv[1], skins, error)) {

@@ -4,7 +4,6 @@
 #include <cmath>
 #include <cstdio>
 #include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -176,8 +175,11 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: skinpreview <skin parameters> <output folder>\n");
         return 2;
     }
-    std::ifstream in(argv[1], std::ios::binary);
-    std::string source((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::string source;
+    if (!skingen_read_file(argv[1], source)) {
+        std::fprintf(stderr, "skinpreview: cannot read %s\n", argv[1]);
+        return 1;
+    }
     std::vector<skingen_skin> skins;
     std::string error;
     if (!skingen_parse(source, argv[1], skins, error)) {
