@@ -168,7 +168,9 @@ void mix_steady(segment& s, float* out, int32_t count) {
 constexpr uint64_t one_unit = 1;  // 2^-32 of a sample value in 32.32
 
 // Brings a position that crossed a loop boundary back inside the loop; false when the sample ends.
-bool wrap_position(xm_voice& v, uint64_t& position) {
+// before and traveled describe the segment just mixed, so a backward move that went below 0 (and
+// wrapped in the unsigned position) is still measured correctly.
+bool wrap_position(xm_voice& v, uint64_t& position, uint64_t before, uint64_t traveled) {
     const xm_sample& s = *v.sample;
     const uint64_t start = uint64_t{s.loop_start} << 32;
     const uint64_t length = uint64_t{s.loop_length} << 32;
@@ -178,27 +180,32 @@ bool wrap_position(xm_voice& v, uint64_t& position) {
         return true;
     }
     if (s.loop_kind == xm_loop_pingpong) {
-        // Each pair of reflections moves the position by twice the loop length, so reduce first.
+        // Reflections at E and S (2E - p - 2^-32, 2S - p - 2^-32) repeat every twice the loop length,
+        // so one reduction finds where any number of them ends.
         const uint64_t period = 2 * length;
-        for (int guard = 0; guard < 4; ++guard) {
-            if (v.direction == 1 && position >= end) {
-                uint64_t over = (position - end) % period;
-                if (over >= length) {  // lands below the start too: both reflections at once
-                    position = start + (over - length);
-                } else {
-                    position = end - over - one_unit;
-                    v.direction = 2;
-                }
-            } else if (v.direction == 2 && position < start) {
-                uint64_t under = (start - position - one_unit) % period;  // 0 = one unit below the start
-                if (under >= length) {
-                    position = end - (under - length) - one_unit;
-                } else {
-                    position = start + under;
-                    v.direction = 1;
-                }
+        if (v.direction == 1) {
+            if (position < end) return true;
+            uint64_t over = (position - end) % period;
+            if (over < length) {
+                position = end - over - one_unit;
+                v.direction = 2;
             } else {
-                break;
+                position = start + (over - length);
+            }
+        } else {
+            uint64_t under;  // how far below the loop start the move ended, in units
+            if (before >= start) {
+                if (traveled <= before - start) return true;
+                under = traveled - (before - start);
+            } else {
+                under = (start - before) + traveled;
+            }
+            uint64_t w = (under - one_unit) % period;
+            if (w < length) {
+                position = start + w;
+                v.direction = 1;
+            } else {
+                position = end - (w - length) - one_unit;
             }
         }
         return true;
@@ -266,6 +273,7 @@ void mix_voice(xm_voice& v, float* out, int32_t frames) {
             boundary = false;
         }
 
+        const uint64_t before = position;
         segment s{};
         s.data = smp.data.empty() ? nullptr : smp.data.data();
         s.position = position;
@@ -302,7 +310,7 @@ void mix_voice(xm_voice& v, float* out, int32_t frames) {
             if (ramp_shortened) continue;
         }
         if (!boundary) break;
-        if (!wrap_position(v, position)) break;
+        if (!wrap_position(v, position, before, step * static_cast<uint64_t>(count))) break;
     }
     v.position_int = static_cast<uint32_t>(position >> 32);
     v.position_frac = static_cast<uint32_t>(position);
