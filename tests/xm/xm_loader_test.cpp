@@ -10,11 +10,11 @@ namespace {
 
 const uint8_t* cell(const xm_song* song, int pattern, int row, int ch) { return xm_pattern_cell(*song, pattern, row, ch); }
 
-struct loader : ::testing::Test {
+struct xm_loader : ::testing::Test {
     void TearDown() override { xm_free(); }
 };
 
-TEST_F(loader, header_fields) {
+TEST_F(xm_loader, header_fields) {
     xmw_module m = basic_module(6);
     m.tempo = 5;
     m.bpm = 140;
@@ -34,7 +34,7 @@ TEST_F(loader, header_fields) {
     EXPECT_EQ(xm_channel_count(), 6);
 }
 
-TEST_F(loader, every_packing_form_unpacks_to_the_same_cells) {
+TEST_F(xm_loader, every_packing_form_unpacks_to_the_same_cells) {
     for (xmw_packing packing : {xmw_packing::mixed, xmw_packing::packed, xmw_packing::unpacked}) {
         xmw_module m = basic_module(3);
         m.patterns[0].packing = packing;
@@ -60,7 +60,7 @@ TEST_F(loader, every_packing_form_unpacks_to_the_same_cells) {
     }
 }
 
-TEST_F(loader, out_of_range_note_and_instrument_bytes_read_as_none) {
+TEST_F(xm_loader, out_of_range_note_and_instrument_bytes_read_as_none) {
     xmw_module m = basic_module(2);
     m.patterns[0].packing = xmw_packing::packed;
     set(m, 0, 0, 0, {98, 129, 0, 0, 0});
@@ -73,7 +73,7 @@ TEST_F(loader, out_of_range_note_and_instrument_bytes_read_as_none) {
     EXPECT_EQ(cell(song, 0, 0, 1)[1], 0);
 }
 
-TEST_F(loader, empty_and_missing_patterns) {
+TEST_F(xm_loader, empty_and_missing_patterns) {
     xmw_module m = basic_module(2);
     m.patterns.resize(8);
     m.patterns[0].packing = xmw_packing::empty;  // packed size 0: no cell bytes follow
@@ -99,7 +99,7 @@ TEST_F(loader, empty_and_missing_patterns) {
     EXPECT_EQ(cell(song, 1, 0, 2)[0], 0);
 }
 
-TEST_F(loader, sample_data_is_delta_decoded_to_16_bits) {
+TEST_F(xm_loader, sample_data_is_delta_decoded_to_16_bits) {
     xmw_sample s8;
     s8.data = {0, 127, -128, -1, 5};
     xmw_sample s16;
@@ -131,7 +131,7 @@ TEST_F(loader, sample_data_is_delta_decoded_to_16_bits) {
     for (size_t k = 2; k < 16; ++k) EXPECT_EQ(loaded.samples[k], &xm_null_sample);
 }
 
-TEST_F(loader, loops_and_guard_values) {
+TEST_F(xm_loader, loops_and_guard_values) {
     xmw_sample fwd;
     fwd.sixteen_bit = true;
     fwd.data = {10, 20, 30, 40, 50, 60};
@@ -165,7 +165,7 @@ TEST_F(loader, loops_and_guard_values) {
     EXPECT_EQ(s[4]->data[6], 50);
 }
 
-TEST_F(loader, sixteen_bit_lengths_are_halved) {
+TEST_F(xm_loader, sixteen_bit_lengths_are_halved) {
     xmw_sample s = flat_sample(500, 1000, true);
     s.loop = xmw_loop::forward;
     s.loop_start = 100;
@@ -178,7 +178,7 @@ TEST_F(loader, sixteen_bit_lengths_are_halved) {
     EXPECT_EQ(loaded.loop_length, 200u);
 }
 
-TEST_F(loader, instrument_headers_are_skipped_by_their_size) {
+TEST_F(xm_loader, instrument_headers_are_skipped_by_their_size) {
     xmw_instrument none;
     none.header_padding = 37;
     xmw_instrument padded = instrument_with(flat_sample(4, 7));
@@ -195,7 +195,7 @@ TEST_F(loader, instrument_headers_are_skipped_by_their_size) {
     EXPECT_EQ(song->instruments[1].samples[0]->data[3], 7);
 }
 
-TEST_F(loader, envelopes_are_bounded_for_any_bytes) {
+TEST_F(xm_loader, envelopes_are_bounded_for_any_bytes) {
     xmw_instrument inst = instrument_with(flat_sample(4, 1));
     inst.volume_envelope.on = true;
     inst.volume_envelope.loop = true;
@@ -213,7 +213,7 @@ TEST_F(loader, envelopes_are_bounded_for_any_bytes) {
     EXPECT_EQ(i.panning_type, 0);
 }
 
-TEST_F(loader, header_bpm_is_clamped) {
+TEST_F(xm_loader, header_bpm_is_clamped) {
     xmw_module slow = basic_module(1);
     slow.bpm = 0;
     ASSERT_NE(load(slow, false), nullptr);
@@ -224,7 +224,7 @@ TEST_F(loader, header_bpm_is_clamped) {
     EXPECT_EQ(xm_player_state.current_song->default_bpm, 255);
 }
 
-TEST_F(loader, rejected_modules_leave_no_song) {
+TEST_F(xm_loader, rejected_modules_leave_no_song) {
     xmw_instrument crowded;
     crowded.samples.assign(17, flat_sample(2, 1));
     EXPECT_EQ(load(basic_module(1, {instrument_with(flat_sample(2, 1)), crowded}), false), nullptr);
@@ -240,7 +240,7 @@ TEST_F(loader, rejected_modules_leave_no_song) {
     EXPECT_EQ(xm_load_from_memory(nullptr, 100), 0);
 }
 
-TEST_F(loader, truncated_modules_load_with_what_is_there) {
+TEST_F(xm_loader, truncated_modules_load_with_what_is_there) {
     xmw_sample s = flat_sample(1000, 300, true);
     s.loop = xmw_loop::forward;
     s.loop_start = 900;

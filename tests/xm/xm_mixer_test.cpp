@@ -10,7 +10,7 @@ using namespace xm_test;
 
 namespace {
 
-struct mixer : ::testing::Test {
+struct xm_mixer : ::testing::Test {
     void TearDown() override {
         xm_mix_plain_only = false;
         xm_free();
@@ -43,7 +43,7 @@ std::vector<float> mix(int frames) {
     return out;
 }
 
-TEST_F(mixer, pcm_conversion_rounds_and_clips) {
+TEST_F(xm_mixer, pcm_conversion_rounds_and_clips) {
     const float in[8] = {40000.0f, -40000.0f, 1.5f, 2.5f, -0.5f, -1.5f, 32767.4f, -32768.6f};
     int16_t out[8];
     xm_to_pcm16(out, in, 4);
@@ -51,7 +51,7 @@ TEST_F(mixer, pcm_conversion_rounds_and_clips) {
     for (int i = 0; i < 8; ++i) EXPECT_EQ(out[i], want[i]) << i;
 }
 
-TEST_F(mixer, ticks_fall_on_exact_frames_across_blocks) {
+TEST_F(xm_mixer, ticks_fall_on_exact_frames_across_blocks) {
     static int tick_calls = 0;
     xm_song* song = load(basic_module(1));
     ASSERT_NE(song, nullptr);
@@ -76,7 +76,7 @@ TEST_F(mixer, ticks_fall_on_exact_frames_across_blocks) {
     EXPECT_EQ(tick_calls, (102 * 884 - 1) / 882 + 1);
 }
 
-TEST_F(mixer, block_info_records_position_after_the_last_tick) {
+TEST_F(xm_mixer, block_info_records_position_after_the_last_tick) {
     xmw_module m = basic_module(1);
     m.tempo = 1;
     m.patterns[0].rows = 8;
@@ -88,7 +88,7 @@ TEST_F(mixer, block_info_records_position_after_the_last_tick) {
     EXPECT_EQ(xm_player_state.block_info[1].elapsed_ms.load(), song->elapsed_ms);
 }
 
-TEST_F(mixer, interpolates_between_values) {
+TEST_F(xm_mixer, interpolates_between_values) {
     xmw_sample s;
     s.sixteen_bit = true;
     s.data = {0, 1000, 3000, 3000, 3000, 3000, 3000, 3000};
@@ -102,7 +102,7 @@ TEST_F(mixer, interpolates_between_values) {
     }
 }
 
-TEST_F(mixer, forward_loop_and_sample_end) {
+TEST_F(xm_mixer, forward_loop_and_sample_end) {
     xmw_sample s;
     s.sixteen_bit = true;
     s.data = {0, 100, 200, 300};
@@ -125,7 +125,7 @@ TEST_F(mixer, forward_loop_and_sample_end) {
     EXPECT_EQ(xm_player_state.voices[0].sample, nullptr);  // the voice stopped at the end
 }
 
-TEST_F(mixer, pingpong_loops_stay_inside) {
+TEST_F(xm_mixer, pingpong_loops_stay_inside) {
     xmw_sample s;
     s.sixteen_bit = true;
     s.data = {0, 10, 20, 30, 40, 1000, 60, 70};
@@ -161,7 +161,7 @@ TEST_F(mixer, pingpong_loops_stay_inside) {
     for (int k = 0; k < 9; ++k) EXPECT_NEAR(left[static_cast<size_t>(k)], want[k], 0.01f) << k;
 }
 
-TEST_F(mixer, slow_steps_on_long_samples_do_not_end_early) {
+TEST_F(xm_mixer, slow_steps_on_long_samples_do_not_end_early) {
     const xm_sample* smp = ready(flat_sample(100000, 500));
     xm_voice& v = xm_player_state.voices[0];
     start_voice(v, smp, 0, 1, 255, 255);  // frames to the end far beyond 32 bits
@@ -176,7 +176,7 @@ TEST_F(mixer, slow_steps_on_long_samples_do_not_end_early) {
     EXPECT_EQ(v.sample, nullptr);
 }
 
-TEST_F(mixer, new_note_ramps_old_voice_out_and_partner_in) {
+TEST_F(xm_mixer, new_note_ramps_old_voice_out_and_partner_in) {
     xmw_module m = basic_module(1, {instrument_with(flat_sample(4000, 8000))});
     m.tempo = 1;
     m.patterns[0].rows = 4;
@@ -210,7 +210,7 @@ TEST_F(mixer, new_note_ramps_old_voice_out_and_partner_in) {
     EXPECT_EQ(channel(0).voice, &voices[0]);
 }
 
-TEST_F(mixer, volume_change_during_a_ramp_restarts_from_the_level_reached) {
+TEST_F(xm_mixer, volume_change_during_a_ramp_restarts_from_the_level_reached) {
     const xm_sample* smp = ready(flat_sample(8000, 10000));
     xm_voice& v = xm_player_state.voices[0];
     start_voice(v, smp, 1, 0, 0, 0);
@@ -225,7 +225,7 @@ TEST_F(mixer, volume_change_during_a_ramp_restarts_from_the_level_reached) {
     EXPECT_EQ(v.ramp_frames_left, 0);
 }
 
-TEST_F(mixer, voice_update_volume_panning_and_frequency) {
+TEST_F(xm_mixer, voice_update_volume_panning_and_frequency) {
     xm_song* song = load(basic_module(1, {instrument_with(flat_sample(10, 1))}));
     xm_channel& ch = channel(0);
     xm_voice& v = *ch.voice;
@@ -271,7 +271,7 @@ TEST_F(mixer, voice_update_volume_panning_and_frequency) {
     EXPECT_EQ(v.step_int, 2147483647u / 44100);
 }
 
-TEST_F(mixer, fast_loop_matches_plain_loop) {
+TEST_F(xm_mixer, fast_loop_matches_plain_loop) {
     // Eight channels of loops of every kind, notes every few rows, portamento and vibrato.
     xmw_sample fwd = sine_sample(37, 12000);
     xmw_sample pp = sine_sample(50, 9000);

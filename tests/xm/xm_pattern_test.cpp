@@ -9,7 +9,7 @@ using namespace xm_test;
 
 namespace {
 
-struct pattern_player : ::testing::Test {
+struct xm_pattern_player : ::testing::Test {
     void TearDown() override { xm_free(); }
 };
 
@@ -39,7 +39,7 @@ std::vector<std::pair<int, int>> walk(xm_song* song, int rows) {
 
 using positions = std::vector<std::pair<int, int>>;
 
-TEST_F(pattern_player, amiga_and_linear_periods) {
+TEST_F(xm_pattern_player, amiga_and_linear_periods) {
     EXPECT_EQ(xm_amiga_period(48, 0), 1712);
     EXPECT_EQ(xm_amiga_period(48, -128), 1813);  // a whole semitone down
     EXPECT_EQ(xm_amiga_period(48, 64), 1664);
@@ -66,7 +66,7 @@ TEST_F(pattern_player, amiga_and_linear_periods) {
     }
 }
 
-TEST_F(pattern_player, song_positions_with_break_jump_and_restart) {
+TEST_F(xm_pattern_player, song_positions_with_break_jump_and_restart) {
     // Three orders of 4-row patterns; D on the last order goes to order 0, the row it names.
     xmw_module m = one_channel(1, 4);
     m.channels = 3;
@@ -110,7 +110,7 @@ TEST_F(pattern_player, song_positions_with_break_jump_and_restart) {
     EXPECT_EQ(walk(song, 4), (positions{{0, 0}, {1, 0}, {0, 0}, {1, 0}}));
 }
 
-TEST_F(pattern_player, odd_song_shapes_have_a_defined_walk) {
+TEST_F(xm_pattern_player, odd_song_shapes_have_a_defined_walk) {
     // A restart position beyond the song restarts at 0; a pattern of 0 rows plays as one empty row.
     xmw_module m = one_channel(1, 2);
     m.patterns.resize(2);
@@ -129,7 +129,7 @@ TEST_F(pattern_player, odd_song_shapes_have_a_defined_walk) {
     EXPECT_EQ(p[64], (std::pair<int, int>{0, 0}));
 }
 
-TEST_F(pattern_player, pattern_loop_and_delay) {
+TEST_F(xm_pattern_player, pattern_loop_and_delay) {
     xmw_module m = one_channel(1, 8);
     set(m, 0, 2, 0, {0, 0, 0, 0x0E, 0x60});
     set(m, 0, 4, 0, {0, 0, 0, 0x0E, 0x61});
@@ -154,7 +154,7 @@ TEST_F(pattern_player, pattern_loop_and_delay) {
     EXPECT_EQ(song->row, 2);
 }
 
-TEST_F(pattern_player, speed_and_tempo) {
+TEST_F(xm_pattern_player, speed_and_tempo) {
     xmw_module m = one_channel(6, 4);
     set(m, 0, 0, 0, {0, 0, 0, 0x0F, 0x1F});
     set(m, 0, 1, 0, {0, 0, 0, 0x0F, 0x20});
@@ -176,7 +176,7 @@ TEST_F(pattern_player, speed_and_tempo) {
     EXPECT_EQ(song->bpm, 32);
 }
 
-TEST_F(pattern_player, volume_column_row_and_tick_forms) {
+TEST_F(xm_pattern_player, volume_column_row_and_tick_forms) {
     xmw_module m = one_channel(3, 4);
     set(m, 0, 0, 0, {49, 1, 0x64, 0, 0});  // slide down by 4 on every tick, the first included
     set(m, 0, 1, 0, {0, 0, 0x84, 0, 0});   // fine slide: once
@@ -195,7 +195,7 @@ TEST_F(pattern_player, volume_column_row_and_tick_forms) {
     EXPECT_EQ(channel(0).volume, 24);
 }
 
-TEST_F(pattern_player, set_volume_and_global_volume_are_limited) {
+TEST_F(xm_pattern_player, set_volume_and_global_volume_are_limited) {
     xmw_module m = one_channel(2, 4);
     set(m, 0, 0, 0, {49, 1, 0, 0x0C, 0x50});
     set(m, 0, 1, 0, {0, 0, 0, 0x11, 0x0F});  // global slide down by 15 per later tick
@@ -211,7 +211,7 @@ TEST_F(pattern_player, set_volume_and_global_volume_are_limited) {
     EXPECT_EQ(song->global_volume, 64);  // G50 limited to 64
 }
 
-TEST_F(pattern_player, tremolo_offset_stays_after_the_effect_ends) {
+TEST_F(xm_pattern_player, tremolo_offset_stays_after_the_effect_ends) {
     xmw_module m = one_channel(3, 4);
     set(m, 0, 0, 0, {49, 1, 0, 0x07, 0x4F});  // speed 4, depth 15
     xm_song* song = load(m);
@@ -224,7 +224,7 @@ TEST_F(pattern_player, tremolo_offset_stays_after_the_effect_ends) {
     EXPECT_EQ(channel(0).volume_delta, 0);
 }
 
-TEST_F(pattern_player, tone_portamento_keeps_sample_and_period) {
+TEST_F(xm_pattern_player, tone_portamento_keeps_sample_and_period) {
     xmw_module m = one_channel(3, 4);
     set(m, 0, 0, 0, {49, 1, 0, 0x0C, 0x10});
     set(m, 0, 1, 0, {61, 1, 0, 0x03, 0x10});
@@ -255,7 +255,7 @@ TEST_F(pattern_player, tone_portamento_keeps_sample_and_period) {
     EXPECT_EQ(channel(0).period, 4608 - 64);
 }
 
-TEST_F(pattern_player, arpeggio_vibrato_and_portamento) {
+TEST_F(xm_pattern_player, arpeggio_vibrato_and_portamento) {
     xmw_module m = one_channel(4, 4);
     set(m, 0, 0, 0, {49, 1, 0, 0x00, 0x47});
     set(m, 0, 1, 0, {49, 1, 0, 0x04, 0x43});
@@ -280,7 +280,7 @@ TEST_F(pattern_player, arpeggio_vibrato_and_portamento) {
     EXPECT_EQ(channel(0).period, 4608 - 24);
 }
 
-TEST_F(pattern_player, sustain_key_off_and_fadeout) {
+TEST_F(xm_pattern_player, sustain_key_off_and_fadeout) {
     xmw_instrument inst = instrument_with(flat_sample(100, 100));
     inst.volume_envelope.on = true;
     inst.volume_envelope.sustain = true;
@@ -324,7 +324,7 @@ TEST_F(pattern_player, sustain_key_off_and_fadeout) {
     EXPECT_EQ(channel(0).fadeout, 65536 - 200);
 }
 
-TEST_F(pattern_player, envelope_loop_and_position_effect) {
+TEST_F(xm_pattern_player, envelope_loop_and_position_effect) {
     xmw_instrument inst = instrument_with(flat_sample(100, 100));
     inst.volume_envelope.on = true;
     inst.volume_envelope.loop = true;
@@ -348,7 +348,7 @@ TEST_F(pattern_player, envelope_loop_and_position_effect) {
     EXPECT_EQ(channel(0).volume_envelope.output, 16);
 }
 
-TEST_F(pattern_player, note_delay) {
+TEST_F(xm_pattern_player, note_delay) {
     xmw_module m = one_channel(6, 4);
     set(m, 0, 0, 0, {49, 1, 0, 0, 0});
     set(m, 0, 1, 0, {61, 1, 0x30, 0x0E, 0xD3});
@@ -370,7 +370,7 @@ TEST_F(pattern_player, note_delay) {
     EXPECT_EQ(channel(0).update_flags, xm_flag_frequency);
 }
 
-TEST_F(pattern_player, retrigger_cut_offset_and_multi_retrigger) {
+TEST_F(xm_pattern_player, retrigger_cut_offset_and_multi_retrigger) {
     xmw_module m = one_channel(6, 4);
     set(m, 0, 0, 0, {49, 1, 0, 0x09, 0x02});  // start at 512
     set(m, 0, 1, 0, {49, 1, 0, 0x09, 0x10});  // 4096: beyond the loop end, restart without a new note
@@ -398,7 +398,7 @@ TEST_F(pattern_player, retrigger_cut_offset_and_multi_retrigger) {
     EXPECT_EQ(channel(0).volume, 24);
 }
 
-TEST_F(pattern_player, missing_instruments_and_samples_are_silent) {
+TEST_F(xm_pattern_player, missing_instruments_and_samples_are_silent) {
     xmw_instrument inst = instrument_with(flat_sample(100, 100));
     inst.sample_map[48] = 20;  // a slot of 16 or more
     inst.sample_map[50] = 3;   // a slot with no sample
@@ -415,7 +415,7 @@ TEST_F(pattern_player, missing_instruments_and_samples_are_silent) {
     for (int c = 0; c < 3; ++c) EXPECT_EQ(channel(c).voice->sample, nullptr) << c;
 }
 
-TEST_F(pattern_player, vibrato_waveforms_and_autovibrato) {
+TEST_F(xm_pattern_player, vibrato_waveforms_and_autovibrato) {
     xmw_instrument inst = instrument_with(flat_sample(100, 100));
     inst.vibrato_type = 1;  // square
     inst.vibrato_depth = 8;

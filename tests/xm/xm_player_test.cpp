@@ -13,7 +13,7 @@ using namespace xm_test;
 
 namespace {
 
-struct player : ::testing::Test {
+struct xm_player_interface : ::testing::Test {
     void SetUp() override {
         headless_reset();
         headless_audio_reset();
@@ -52,7 +52,7 @@ void play_for(double seconds) {
     }
 }
 
-TEST_F(player, calls_without_a_song_fail_cleanly) {
+TEST_F(xm_player_interface, calls_without_a_song_fail_cleanly) {
     const char junk[] = "Extended Module! this is not one";
     EXPECT_EQ(xm_load_from_memory(junk, sizeof junk), 0);
     EXPECT_FALSE(xm_play());
@@ -66,7 +66,7 @@ TEST_F(player, calls_without_a_song_fail_cleanly) {
     EXPECT_EQ(headless_audio_opened(), 0);
 }
 
-TEST_F(player, heard_cell_before_play_is_the_first_row) {
+TEST_F(xm_player_interface, heard_cell_before_play_is_the_first_row) {
     ASSERT_NE(load(counting_module(), false), nullptr);
     EXPECT_EQ(xm_heard_cell(1), 40 | (1 << 8));
     EXPECT_EQ(xm_heard_cell(0), 0);
@@ -75,7 +75,7 @@ TEST_F(player, heard_cell_before_play_is_the_first_row) {
     EXPECT_EQ(xm_channel_count(), 2);
 }
 
-TEST_F(player, play_opens_the_device_and_stop_releases_it) {
+TEST_F(xm_player_interface, play_opens_the_device_and_stop_releases_it) {
     ASSERT_NE(load(counting_module(), false), nullptr);
     ASSERT_TRUE(xm_play());
     EXPECT_EQ(headless_audio_opened(), 1);
@@ -94,7 +94,7 @@ TEST_F(player, play_opens_the_device_and_stop_releases_it) {
     EXPECT_FALSE(xm_free());
 }
 
-TEST_F(player, heard_position_follows_the_device) {
+TEST_F(xm_player_interface, heard_position_follows_the_device) {
     ASSERT_NE(load(counting_module(), false), nullptr);
     ASSERT_TRUE(xm_play());
     // Speed 1 at 125 BPM: a row per 882 frames, so the block on the speaker names row ~ block.
@@ -109,7 +109,7 @@ TEST_F(player, heard_position_follows_the_device) {
     EXPECT_EQ(xm_heard_cell(1), (40 + 4 + 1) | (1 << 8));
 }
 
-TEST_F(player, device_plays_exactly_the_offline_block_sequence) {
+TEST_F(xm_player_interface, device_plays_exactly_the_offline_block_sequence) {
     xmw_module m = counting_module();
     std::vector<uint8_t> bytes = xmw_build(m);
     // Offline: the same sequence of xm_mix_block calls, read from the ring.
@@ -139,7 +139,7 @@ TEST_F(player, device_plays_exactly_the_offline_block_sequence) {
     EXPECT_EQ(mismatches, 0u);
 }
 
-TEST_F(player, replay_restarts_from_the_top_with_initial_settings) {
+TEST_F(xm_player_interface, replay_restarts_from_the_top_with_initial_settings) {
     xmw_module m = counting_module();
     set(m, 0, 0, 0, {0, 0, 0, 0x0F, 0x03});  // speed 3
     set(m, 0, 1, 0, {0, 0, 0, 0x0F, 0x90});  // 144 BPM
@@ -158,7 +158,7 @@ TEST_F(player, replay_restarts_from_the_top_with_initial_settings) {
     EXPECT_EQ(headless_audio_open_now(), 1);
 }
 
-TEST_F(player, no_device_means_silence_not_failure) {
+TEST_F(xm_player_interface, no_device_means_silence_not_failure) {
     headless_audio_set_open_result(MMSYSERR_NODRIVER);
     ASSERT_NE(load(counting_module(), false), nullptr);
     EXPECT_FALSE(xm_play());
@@ -169,7 +169,7 @@ TEST_F(player, no_device_means_silence_not_failure) {
     headless_audio_set_open_result(MMSYSERR_NOERROR);
 }
 
-TEST_F(player, loading_over_a_playing_song_releases_it) {
+TEST_F(xm_player_interface, loading_over_a_playing_song_releases_it) {
     ASSERT_NE(load(counting_module(), false), nullptr);
     ASSERT_TRUE(xm_play());
     ASSERT_NE(load(basic_module(3), false), nullptr);
@@ -177,7 +177,7 @@ TEST_F(player, loading_over_a_playing_song_releases_it) {
     EXPECT_EQ(xm_channel_count(), 3);
 }
 
-TEST_F(player, thousand_start_stop_free_cycles) {
+TEST_F(xm_player_interface, thousand_start_stop_free_cycles) {
     std::vector<uint8_t> bytes = xmw_build(counting_module());
     for (int i = 0; i < 1000; ++i) {
         ASSERT_EQ(xm_load_from_memory(bytes.data(), bytes.size()), 1);

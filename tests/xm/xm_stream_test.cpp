@@ -10,7 +10,7 @@
 
 namespace {
 
-struct memory_stream : ::testing::Test {
+struct xm_memory_stream : ::testing::Test {
     uint8_t data[10] = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9};
     xm_stream* s = nullptr;
     void SetUp() override {
@@ -22,7 +22,7 @@ struct memory_stream : ::testing::Test {
     void TearDown() override { xm_stream_close(s); }
 };
 
-TEST_F(memory_stream, reads_are_bounded_by_the_source) {
+TEST_F(xm_memory_stream, reads_are_bounded_by_the_source) {
     uint8_t out[16];
     std::memset(out, 0xAA, sizeof out);
     xm_stream_seek(s, 6, 0);
@@ -39,7 +39,7 @@ TEST_F(memory_stream, reads_are_bounded_by_the_source) {
     EXPECT_EQ(xm_stream_read(s, out, -5), 0);
 }
 
-TEST_F(memory_stream, seeks_stay_inside_the_source) {
+TEST_F(xm_memory_stream, seeks_stay_inside_the_source) {
     xm_stream_seek(s, 100, 0);
     EXPECT_EQ(xm_stream_tell(s), 10);
     xm_stream_seek(s, 0, 2);
@@ -61,7 +61,7 @@ TEST_F(memory_stream, seeks_stay_inside_the_source) {
     EXPECT_EQ(b, 4);
 }
 
-TEST(stream_layer, null_stream_does_nothing) {
+TEST(xm_stream_layer, null_stream_does_nothing) {
     uint8_t b = 7;
     EXPECT_EQ(xm_stream_read(nullptr, &b, 1), 0);
     EXPECT_EQ(xm_stream_tell(nullptr), 0);
@@ -70,7 +70,7 @@ TEST(stream_layer, null_stream_does_nothing) {
     EXPECT_EQ(b, 7);
 }
 
-TEST(stream_layer, incomplete_callback_set_installs_nothing) {
+TEST(xm_stream_layer, incomplete_callback_set_installs_nothing) {
     xm_set_io(xm_memory_open, xm_memory_close, xm_memory_read, nullptr, xm_memory_tell);
     EXPECT_FALSE(xm_io_complete());
     EXPECT_EQ(xm_stream_open(nullptr, 0, 0), nullptr);
@@ -84,7 +84,7 @@ TEST(stream_layer, incomplete_callback_set_installs_nothing) {
     EXPECT_TRUE(xm_io_complete());
 }
 
-TEST(stream_layer, open_failure_gives_no_stream) {
+TEST(xm_stream_layer, open_failure_gives_no_stream) {
     xm_set_io([](const char*) -> void* { return nullptr; }, xm_memory_close, xm_memory_read, xm_memory_seek,
               xm_memory_tell);
     EXPECT_EQ(xm_stream_open(nullptr, 0, 0), nullptr);
