@@ -165,10 +165,33 @@ void mix_steady(segment& s, float* out, int32_t count) {
     s.position = position;
 }
 
+// The fast loop for ramped segments: the plain loop's arithmetic without its per-frame branches.
+template <bool backward>
+void mix_ramp(segment& s, float* out, int32_t count) {
+    const int16_t* data = s.data;
+    uint64_t position = s.position;
+    const uint64_t step = s.step;
+    float gl = s.left_gain, gr = s.right_gain;
+    const float sl = s.left_step, sr = s.right_step;
+    for (int32_t k = 0; k < count; ++k) {
+        float value = interpolate(data, position);
+        out[2 * k] += value * gl;
+        out[2 * k + 1] += value * gr;
+        gl += sl;
+        gr += sr;
+        position = backward ? position - step : position + step;
+    }
+    s.position = position;
+    s.left_gain = gl;
+    s.right_gain = gr;
+}
+
 constexpr uint64_t one_unit = 1;  // 2^-32 of a sample value in 32.32
 
 // Brings a position that crossed a loop boundary back inside the loop; false when the sample ends.
-bool wrap_position(xm_voice& v, uint64_t& position) {
+// before and traveled describe the segment just mixed, so a backward move that went below 0 (and
+// wrapped in the unsigned position) is still measured correctly.
+bool wrap_position(xm_voice& v, uint64_t& position, uint64_t before, uint64_t traveled) {
     const xm_sample& s = *v.sample;
     const uint64_t start = uint64_t{s.loop_start} << 32;
     const uint64_t length = uint64_t{s.loop_length} << 32;
@@ -178,27 +201,32 @@ bool wrap_position(xm_voice& v, uint64_t& position) {
         return true;
     }
     if (s.loop_kind == xm_loop_pingpong) {
-        // Each pair of reflections moves the position by twice the loop length, so reduce first.
+        // Reflections at E and S (2E - p - 2^-32, 2S - p - 2^-32) repeat every twice the loop length,
+        // so one reduction finds where any number of them ends.
         const uint64_t period = 2 * length;
-        for (int guard = 0; guard < 4; ++guard) {
-            if (v.direction == 1 && position >= end) {
-                uint64_t over = (position - end) % period;
-                if (over >= length) {  // lands below the start too: both reflections at once
-                    position = start + (over - length);
-                } else {
-                    position = end - over - one_unit;
-                    v.direction = 2;
-                }
-            } else if (v.direction == 2 && position < start) {
-                uint64_t under = (start - position - one_unit) % period;  // 0 = one unit below the start
-                if (under >= length) {
-                    position = end - (under - length) - one_unit;
-                } else {
-                    position = start + under;
-                    v.direction = 1;
-                }
+        if (v.direction == 1) {
+            if (position < end) return true;
+            uint64_t over = (position - end) % period;
+            if (over < length) {
+                position = end - over - one_unit;
+                v.direction = 2;
             } else {
-                break;
+                position = start + (over - length);
+            }
+        } else {
+            uint64_t under;  // how far below the loop start the move ended, in units
+            if (before >= start) {
+                if (traveled <= before - start) return true;
+                under = traveled - (before - start);
+            } else {
+                under = (start - before) + traveled;
+            }
+            uint64_t w = (under - one_unit) % period;
+            if (w < length) {
+                position = start + w;
+                v.direction = 1;
+            } else {
+                position = end - (w - length) - one_unit;
             }
         }
         return true;
@@ -266,6 +294,7 @@ void mix_voice(xm_voice& v, float* out, int32_t frames) {
             boundary = false;
         }
 
+        const uint64_t before = position;
         segment s{};
         s.data = smp.data.empty() ? nullptr : smp.data.data();
         s.position = position;
@@ -282,7 +311,13 @@ void mix_voice(xm_voice& v, float* out, int32_t frames) {
         }
         if (count > 0 && s.data) {
             float* dst = out + 2 * done;
-            if (ramp || xm_mix_plain_only) mix_plain(s, dst, count, ramp);
+            if (xm_mix_plain_only) mix_plain(s, dst, count, ramp);
+            // A faded-out voice runs on silently (its loop keeps moving) until it is taken again:
+            // only its position needs to move.
+            else if (!ramp && v.left_target == 0 && v.right_target == 0)
+                s.position = s.backward ? s.position - step * static_cast<uint64_t>(count)
+                                        : s.position + step * static_cast<uint64_t>(count);
+            else if (ramp) s.backward ? mix_ramp<true>(s, dst, count) : mix_ramp<false>(s, dst, count);
             else if (s.backward) mix_steady<true>(s, dst, count);
             else mix_steady<false>(s, dst, count);
         }
@@ -302,7 +337,7 @@ void mix_voice(xm_voice& v, float* out, int32_t frames) {
             if (ramp_shortened) continue;
         }
         if (!boundary) break;
-        if (!wrap_position(v, position)) break;
+        if (!wrap_position(v, position, before, step * static_cast<uint64_t>(count))) break;
     }
     v.position_int = static_cast<uint32_t>(position >> 32);
     v.position_frac = static_cast<uint32_t>(position);

@@ -98,11 +98,14 @@ std::vector<uint8_t> xmw_build(const xmw_module& m) {
 
     for (const xmw_instrument& inst : m.instruments) {
         const bool has_samples = !inst.samples.empty();
-        o.u32(has_samples ? 263 : 29);
+        o.u32((has_samples ? 263 : 29) + inst.header_padding);
         o.text(inst.name, 22);
         o.u8(0);
         o.u16(static_cast<uint32_t>(inst.samples.size()));
-        if (!has_samples) continue;
+        if (!has_samples) {
+            o.text("", inst.header_padding);
+            continue;
+        }
         o.u32(40);
         for (uint8_t s : inst.sample_map) o.u8(s);
         write_envelope_points(o, inst.volume_envelope);
@@ -122,7 +125,7 @@ std::vector<uint8_t> xmw_build(const xmw_module& m) {
         o.u8(inst.vibrato_depth);
         o.u8(inst.vibrato_rate);
         o.u16(inst.fadeout);
-        o.text("", 22);  // reserved
+        o.text("", 22 + inst.header_padding);  // reserved
 
         for (const xmw_sample& s : inst.samples) {
             uint32_t unit = s.sixteen_bit ? 2 : 1;

@@ -65,6 +65,7 @@ struct xmw_instrument {
     xmw_envelope panning_envelope;
     uint8_t vibrato_type = 0, vibrato_sweep = 0, vibrato_depth = 0, vibrato_rate = 0;
     uint16_t fadeout = 0;  // the file's value
+    uint32_t header_padding = 0;  // extra bytes counted in the instrument header size (readers skip them)
 };
 
 struct xmw_module {
