@@ -68,7 +68,10 @@ struct MMTIME {
 };
 
 // The completion function: (device, message, instance, first parameter, second parameter).
-// For WOM_DONE the first parameter is the played header. Called on the device's own thread.
+// For WOM_DONE the first parameter is the played header. Called on the device's own thread (WOM_OPEN first,
+// then WOM_DONE as headers finish, WOM_CLOSE last), outside every lock of the device, so it may prepare,
+// write and unprepare on the device; the completions of headers returned by waveOutReset come instead on
+// the thread that calls reset, before it returns.
 using wave_out_proc = void (*)(HWAVEOUT device, uint32_t message, uintptr_t instance, uintptr_t param1,
                                uintptr_t param2);
 
@@ -86,8 +89,13 @@ MMRESULT waveOutWrite(HWAVEOUT device, WAVEHDR* header, uint32_t size);
 MMRESULT waveOutPause(HWAVEOUT device);
 MMRESULT waveOutRestart(HWAVEOUT device);
 // Stops playback and returns every queued header with WHDR_DONE and a WOM_DONE completion.
+// It never waits for the device thread, so it may be called while holding a lock that a completion being
+// delivered there is waiting for; detach the completion's work first (its WOM_DONE for the returned
+// headers runs on this thread). The position is 0 again until the next write; a pause stays in force.
 MMRESULT waveOutReset(HWAVEOUT device);
-// Closes the device; WAVERR_STILLPLAYING while headers are queued.
+// Closes the device; WAVERR_STILLPLAYING while headers are queued. Waits until a completion being
+// delivered has returned and WOM_CLOSE was sent, so afterwards no completion runs: do not call it while
+// holding a lock that the completion function takes. From inside a completion it closes without waiting.
 MMRESULT waveOutClose(HWAVEOUT device);
 // Bytes played since the first write (TIME_BYTES), growing without end.
 MMRESULT waveOutGetPosition(HWAVEOUT device, MMTIME* time, uint32_t size);

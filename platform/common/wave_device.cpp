@@ -126,8 +126,10 @@ HWAVEOUT wave_device_create(const WAVEFORMATEX& format, uintptr_t callback, uint
     device->hooks = hooks;
     device->backend = backend;
     device->poll_ms = poll_ms;
+    // Registered first, so that even WOM_OPEN's completion may use the handle; the thread takes the lock
+    // only after this block, so it finds its own id set.
+    registry_add(device);
     {
-        // The thread takes the lock only after this, so it sees its own id set.
         std::lock_guard<std::mutex> guard(device->lock);
         try {
             device->thread = std::thread(device_thread, device);
@@ -137,10 +139,10 @@ HWAVEOUT wave_device_create(const WAVEFORMATEX& format, uintptr_t callback, uint
         device->thread_id = device->thread.get_id();
     }
     if (!device->thread.joinable()) {
+        registry_remove(device);
         delete device;
         return nullptr;
     }
-    registry_add(device);
     return device;
 }
 
@@ -185,7 +187,9 @@ size_t wave_device_pull(wave_out_device& d, uint8_t* out, size_t size) {
             d.loops_left = std::max<uint32_t>(h->dwLoops, 1);
             d.loop_pass_bytes = 0;
         }
-        size_t take = std::min<size_t>(h->dwBufferLength - d.offset, size - copied);
+        // The length is read afresh each time; a header shortened while queued ends where it now ends.
+        uint32_t length = h->lpData ? h->dwBufferLength : 0;
+        size_t take = std::min<size_t>(length > d.offset ? length - d.offset : 0, size - copied);
         if (take > 0) {
             std::memcpy(out + copied, h->lpData + d.offset, take);
             copied += take;
@@ -193,7 +197,7 @@ size_t wave_device_pull(wave_out_device& d, uint8_t* out, size_t size) {
             d.played += take;
             if (d.loop_active) d.loop_pass_bytes += take;
         }
-        if (d.offset < h->dwBufferLength) break;
+        if (d.offset < length) break;
         d.offset = 0;
         if (d.loop_active && (h->dwFlags & WHDR_ENDLOOP)) {
             if (d.loops_left > 1 && d.loop_pass_bytes > 0) {

@@ -1,8 +1,7 @@
 // The shipped text font: the sheet the build generated matches its source and keeps the cell layout.
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <iterator>
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -15,7 +14,9 @@ int level(int row, int column) {
     return text_font_data[static_cast<size_t>(row) * text_font_sheet_width + static_cast<size_t>(column)];
 }
 
-int cell(int code, int style, int row, int k) { return level((style == 1 ? 0 : 14) + row, (code - 32) * 9 + 1 + k); }
+int cell(int code, int style, int row, int k) {
+    return level((style == 1 ? 0 : 14) + row, (code - 32) * 9 + 1 + k);
+}
 
 // Pixels of a glyph at or above a level.
 int ink(int code, int style, int at_least = 1) {
@@ -25,12 +26,11 @@ int ink(int code, int style, int at_least = 1) {
     return n;
 }
 
-}  // namespace
+} // namespace
 
 TEST(TextFontSheet, IsTheCompiledShippedSource) {
-    std::ifstream in(KV_TEXT_FONT_SOURCE, std::ios::binary);
-    ASSERT_TRUE(in) << KV_TEXT_FONT_SOURCE;
-    std::string source((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::string source;
+    ASSERT_TRUE(fontc_read_file(KV_TEXT_FONT_SOURCE, source)) << KV_TEXT_FONT_SOURCE;
     std::vector<unsigned char> data;
     std::string error;
     ASSERT_TRUE(fontc_compile(source, "text_font.txt", data, error)) << error;
@@ -41,7 +41,8 @@ TEST(TextFontSheet, IsTheCompiledShippedSource) {
 TEST(TextFontSheet, ColumnZeroAndGapRowsBelongToNoGlyph) {
     for (int row = 0; row < text_font_sheet_height; ++row) EXPECT_EQ(level(row, 0), 0) << row;
     for (int row : {12, 13, 26, 27}) {
-        for (int col = 0; col < text_font_sheet_width; ++col) ASSERT_EQ(level(row, col), 0) << row << "," << col;
+        for (int col = 0; col < text_font_sheet_width; ++col)
+            ASSERT_EQ(level(row, col), 0) << row << "," << col;
     }
     // Past the last cell (code 255) the sheet is empty.
     for (int row = 0; row < text_font_sheet_height; ++row) {
@@ -56,8 +57,9 @@ TEST(TextFontSheet, EveryPrintableCodeHasInkInBothFacesExceptSpace) {
         EXPECT_GT(ink(c, 1), 0) << "code " << c;
         EXPECT_GT(ink(c, 2), 0) << "code " << c;
     }
-    for (unsigned char c : std::string("\xE0\xE1\xE2\xE4\xE3\xE5\xE7\xE8\xE9\xEA\xEB\xEC\xED\xEE\xEF\xF1\xF2\xF3\xF4\xF6"
-                                       "\xF5\xF8\xF9\xFA\xFB\xFC\xFD\xFF\xDF\xA3\xA9\xB0\xB1\xB2\xB3\xB5\xB7\xBF\xA1\xAB\xBB\xD7")) {
+    for (unsigned char c : std::string(
+             "\xE0\xE1\xE2\xE4\xE3\xE5\xE7\xE8\xE9\xEA\xEB\xEC\xED\xEE\xEF\xF1\xF2\xF3\xF4\xF6"
+             "\xF5\xF8\xF9\xFA\xFB\xFC\xFD\xFF\xDF\xA3\xA9\xB0\xB1\xB2\xB3\xB5\xB7\xBF\xA1\xAB\xBB\xD7")) {
         EXPECT_GT(ink(c, 1), 0) << "code " << int{c};
         EXPECT_GT(ink(c - (c >= 0xE0 && c != 0xF7 && c != 0xFF ? 32 : 0), 1), 0) << "capital of " << int{c};
     }

@@ -25,58 +25,53 @@ struct event {
     uint32_t message;
     WAVEHDR* header;
     uint32_t flags;  // the header's flags when the completion arrived
-    std::thread::id thread;
+    bool on_caller;  // delivered on the test's own thread
 };
 
-// Completions as the device delivered them.
 struct recorder {
     std::mutex lock;
     std::vector<event> events;
-
-    std::vector<event> done() {
+    std::thread::id caller = std::this_thread::get_id();
+    std::vector<WAVEHDR*> done() {
         std::lock_guard<std::mutex> guard(lock);
-        std::vector<event> out;
+        std::vector<WAVEHDR*> out;
         for (const event& e : events)
-            if (e.message == WOM_DONE) out.push_back(e);
+            if (e.message == WOM_DONE) out.push_back(e.header);
         return out;
     }
 };
 
-void CALLBACK_record(HWAVEOUT, uint32_t message, uintptr_t instance, uintptr_t header, uintptr_t) {
+void record(HWAVEOUT, uint32_t message, uintptr_t instance, uintptr_t header, uintptr_t) {
     auto* r = reinterpret_cast<recorder*>(instance);
     auto* h = reinterpret_cast<WAVEHDR*>(header);
     std::lock_guard<std::mutex> guard(r->lock);
-    r->events.push_back({message, h, h ? h->dwFlags : 0, std::this_thread::get_id()});
+    r->events.push_back({message, h, h ? h->dwFlags : 0, std::this_thread::get_id() == r->caller});
 }
 
-HWAVEOUT open_recorded(recorder& r, uint16_t channels = 1) {
+HWAVEOUT open_device(uint16_t channels, wave_out_proc proc = nullptr, void* instance = nullptr) {
     HWAVEOUT device = nullptr;
     WAVEFORMATEX format = pcm(channels);
-    EXPECT_EQ(waveOutOpen(&device, WAVE_MAPPER, &format, reinterpret_cast<uintptr_t>(&CALLBACK_record),
-                          reinterpret_cast<uintptr_t>(&r), CALLBACK_FUNCTION),
+    EXPECT_EQ(waveOutOpen(&device, WAVE_MAPPER, &format, reinterpret_cast<uintptr_t>(proc),
+                          reinterpret_cast<uintptr_t>(instance), proc ? CALLBACK_FUNCTION : CALLBACK_NULL),
               MMSYSERR_NOERROR);
     return device;
 }
 
-// A header over bytes that count up from first, so order and gaps show in what was played.
+// A header over bytes counting up from first, so that order, gaps and repeats show in what was played.
 struct buffer {
     std::vector<char> bytes;
     WAVEHDR header{};
-    buffer(size_t size, uint8_t first, uint32_t flags = 0, uint32_t loops = 0) : bytes(size) {
+    buffer(size_t size, uint8_t first, uint32_t loop_flags = 0, uint32_t loops = 0) : bytes(size) {
         for (size_t i = 0; i < size; ++i) bytes[i] = static_cast<char>(first + i);
         header.lpData = bytes.data();
         header.dwBufferLength = static_cast<uint32_t>(size);
-        header.dwFlags = flags;
+        header.dwFlags = loop_flags;
         header.dwLoops = loops;
     }
-    std::vector<uint8_t> as_played() const { return {bytes.begin(), bytes.end()}; }
 };
 
 void queue(HWAVEOUT device, buffer& b) {
-    uint32_t loop_flags = b.header.dwFlags;
-    b.header.dwFlags = 0;
     ASSERT_EQ(waveOutPrepareHeader(device, &b.header, sizeof(WAVEHDR)), MMSYSERR_NOERROR);
-    b.header.dwFlags |= loop_flags;
     ASSERT_EQ(waveOutWrite(device, &b.header, sizeof(WAVEHDR)), MMSYSERR_NOERROR);
 }
 
@@ -105,97 +100,58 @@ protected:
     }
 };
 
-// ---- open ----
-
-TEST_F(WaveHeadless, OpenRejectsEveryFormatButSixteenBitPcmAt44100) {
+TEST_F(WaveHeadless, OpenTakesOnlySixteenBitPcmAt44100AndCanBeForcedToFail) {
     HWAVEOUT device = nullptr;
-    std::vector<WAVEFORMATEX> bad;
-    for (int i = 0; i < 6; ++i) bad.push_back(pcm(2));
-    bad[0].wFormatTag = 3;
-    bad[1].nChannels = 3;
-    bad[2].nSamplesPerSec = 22050;
-    bad[3].wBitsPerSample = 8;
-    bad[4].nBlockAlign = 2;
-    bad[5].nAvgBytesPerSec = 88200;
-    for (const WAVEFORMATEX& f : bad)
-        EXPECT_EQ(waveOutOpen(&device, WAVE_MAPPER, &f, 0, 0, CALLBACK_NULL), WAVERR_BADFORMAT);
-    WAVEFORMATEX good = pcm(2);
-    EXPECT_EQ(waveOutOpen(nullptr, WAVE_MAPPER, &good, 0, 0, CALLBACK_NULL), MMSYSERR_INVALPARAM);
+    for (int field = 0; field < 6; ++field) {
+        WAVEFORMATEX f = pcm(2);
+        uint16_t* narrow[] = {&f.wFormatTag, &f.nChannels, &f.wBitsPerSample, &f.nBlockAlign};
+        if (field < 4) *narrow[field] = field == 1 ? 3 : 8;
+        if (field == 4) f.nSamplesPerSec = 22050;
+        if (field == 5) f.nAvgBytesPerSec = 88200;
+        EXPECT_EQ(waveOutOpen(&device, WAVE_MAPPER, &f, 0, 0, CALLBACK_NULL), WAVERR_BADFORMAT) << field;
+    }
+    WAVEFORMATEX f = pcm(1);
+    EXPECT_EQ(waveOutOpen(nullptr, WAVE_MAPPER, &f, 0, 0, CALLBACK_NULL), MMSYSERR_INVALPARAM);
     EXPECT_EQ(waveOutOpen(&device, WAVE_MAPPER, nullptr, 0, 0, CALLBACK_NULL), MMSYSERR_INVALPARAM);
-    EXPECT_EQ(waveOutOpen(&device, 7, &good, 0, 0, CALLBACK_NULL), MMSYSERR_BADDEVICEID);
-    EXPECT_EQ(waveOutOpen(&device, WAVE_MAPPER, &good, 0, 0, 0x50000), MMSYSERR_INVALPARAM);
+    EXPECT_EQ(waveOutOpen(&device, 7, &f, 0, 0, CALLBACK_NULL), MMSYSERR_BADDEVICEID);
+    headless_audio_set_open_result(MMSYSERR_NODRIVER);
+    EXPECT_EQ(waveOutOpen(&device, WAVE_MAPPER, &f, 0, 0, CALLBACK_NULL), MMSYSERR_NODRIVER);
     EXPECT_EQ(device, nullptr);
     EXPECT_EQ(headless_audio_opened(), 0);
-
-    WAVEFORMATEX mono = pcm(1);
-    mono.cbSize = 22;  // extra bytes of a PCM format are ignored
-    ASSERT_EQ(waveOutOpen(&device, 0, &mono, 0, 0, CALLBACK_NULL), MMSYSERR_NOERROR);
+    headless_audio_set_open_result(MMSYSERR_NOERROR);
+    f.cbSize = 22;  // extra bytes of a PCM format carry nothing
+    ASSERT_EQ(waveOutOpen(&device, 0, &f, 0, 0, CALLBACK_NULL), MMSYSERR_NOERROR);
     EXPECT_EQ(headless_audio_opened(), 1);
     EXPECT_EQ(headless_audio_format().nChannels, 1);
     EXPECT_EQ(waveOutClose(device), MMSYSERR_NOERROR);
     EXPECT_EQ(headless_audio_open_now(), 0);
 }
 
-TEST_F(WaveHeadless, ForcedOpenFailureLeavesNoDevice) {
-    headless_audio_set_open_result(MMSYSERR_NODRIVER);
-    HWAVEOUT device = nullptr;
-    WAVEFORMATEX f = pcm(1);
-    EXPECT_EQ(waveOutOpen(&device, WAVE_MAPPER, &f, 0, 0, CALLBACK_NULL), MMSYSERR_NODRIVER);
-    EXPECT_EQ(device, nullptr);
-    EXPECT_EQ(headless_audio_opened(), 0);
-    headless_audio_set_open_result(MMSYSERR_NOERROR);
-    EXPECT_EQ(waveOutOpen(&device, WAVE_MAPPER, &f, 0, 0, CALLBACK_NULL), MMSYSERR_NOERROR);
-    EXPECT_EQ(waveOutClose(device), MMSYSERR_NOERROR);
-}
-
-// ---- queue ----
-
-TEST_F(WaveHeadless, HeadersPlayInOrderWithoutGapsAndCompleteOnTheDeviceThread) {
+TEST_F(WaveHeadless, HeadersPlayInOrderWithoutGapsAndCompleteWhenTheClockPassesTheirEnd) {
     recorder r;
-    HWAVEOUT device = open_recorded(r);
-    buffer a(1000, 0), b(2000, 100), c(646, 200);
+    HWAVEOUT device = open_device(1, record, &r);
+    buffer a(882, 0), b(1764, 100), c(646, 200);  // 10 ms, 20 ms and a piece
     queue(device, a);
     queue(device, b);
     queue(device, c);
-    advance(0.1);  // 8820 bytes of clock: more than the 3646 queued
+    advance(0.009);
+    EXPECT_TRUE(r.done().empty());
+    advance(0.002);
+    EXPECT_EQ(r.done(), std::vector<WAVEHDR*>{&a.header});
+    advance(0.1);
     EXPECT_EQ(headless_audio_played(), concat({&a, &b, &c}));
-    EXPECT_EQ(position(device), 3646u);
-    auto done = r.done();
-    ASSERT_EQ(done.size(), 3u);
-    EXPECT_EQ(done[0].header, &a.header);
-    EXPECT_EQ(done[1].header, &b.header);
-    EXPECT_EQ(done[2].header, &c.header);
-    for (const event& e : done) {
-        EXPECT_EQ(e.flags & (WHDR_DONE | WHDR_INQUEUE | WHDR_PREPARED), WHDR_DONE | WHDR_PREPARED);
-        EXPECT_NE(e.thread, std::this_thread::get_id());
-    }
+    EXPECT_EQ(position(device), 3292u);
+    EXPECT_EQ(r.done(), (std::vector<WAVEHDR*>{&a.header, &b.header, &c.header}));
     EXPECT_EQ(waveOutClose(device), MMSYSERR_NOERROR);
-    std::lock_guard<std::mutex> guard(r.lock);
+    ASSERT_EQ(r.events.size(), 5u);
     EXPECT_EQ(r.events.front().message, WOM_OPEN);
     EXPECT_EQ(r.events.back().message, WOM_CLOSE);
+    for (const event& e : r.events) EXPECT_FALSE(e.on_caller);
+    EXPECT_EQ(r.events[1].flags & (WHDR_DONE | WHDR_INQUEUE | WHDR_PREPARED), WHDR_DONE | WHDR_PREPARED);
 }
 
-TEST_F(WaveHeadless, CompletionArrivesOnlyOnceTheClockPassesTheHeaderEnd) {
-    recorder r;
-    HWAVEOUT device = open_recorded(r);
-    buffer a(882, 0), b(882, 50);  // 10 ms each, mono
-    queue(device, a);
-    queue(device, b);
-    advance(0.009);
-    EXPECT_EQ(r.done().size(), 0u);
-    advance(0.002);
-    EXPECT_EQ(r.done().size(), 1u);
-    advance(0.009);
-    EXPECT_EQ(r.done().size(), 2u);
-    EXPECT_EQ(waveOutClose(device), MMSYSERR_NOERROR);
-}
-
-// ---- position and pause ----
-
-TEST_F(WaveHeadless, PositionFollowsTheVirtualClockAndPauseStopsIt) {
-    HWAVEOUT device = nullptr;
-    WAVEFORMATEX f = pcm(2);
-    ASSERT_EQ(waveOutOpen(&device, WAVE_MAPPER, &f, 0, 0, CALLBACK_NULL), MMSYSERR_NOERROR);
+TEST_F(WaveHeadless, PositionFollowsTheClockFromTheFirstWriteAndPauseStopsIt) {
+    HWAVEOUT device = open_device(2);
     headless_advance(1.0);  // time before the first write does not count
     buffer big(176400, 0);
     queue(device, big);
@@ -206,236 +162,165 @@ TEST_F(WaveHeadless, PositionFollowsTheVirtualClockAndPauseStopsIt) {
     headless_advance(0.5);
     EXPECT_EQ(position(device), 441u * 4);
     ASSERT_EQ(waveOutRestart(device), MMSYSERR_NOERROR);
-    headless_advance(0.020);
-    EXPECT_EQ(position(device), 1323u * 4);
+    headless_advance(0.005);
+    EXPECT_EQ(position(device), 661u * 4);  // 220.5 more frames: whole frames only
     EXPECT_EQ(waveOutReset(device), MMSYSERR_NOERROR);
-    EXPECT_EQ(position(device), 0u);
     EXPECT_EQ(waveOutClose(device), MMSYSERR_NOERROR);
 }
 
-TEST_F(WaveHeadless, PauseBeforeTheFirstWriteHoldsPlaybackUntilRestart) {
+TEST_F(WaveHeadless, PauseBeforeTheFirstWriteHoldsPlaybackAndADryQueueOwesItsTime) {
     recorder r;
-    HWAVEOUT device = open_recorded(r);
+    HWAVEOUT device = open_device(1, record, &r);
     ASSERT_EQ(waveOutPause(device), MMSYSERR_NOERROR);
-    buffer a(1764, 0), b(1764, 1);
+    buffer a(1764, 0), b(1000, 1);
     queue(device, a);
-    queue(device, b);
     advance(1.0);
     EXPECT_EQ(position(device), 0u);
-    EXPECT_TRUE(headless_audio_played().empty());
-    EXPECT_EQ(r.done().size(), 0u);
+    EXPECT_TRUE(r.done().empty());
     ASSERT_EQ(waveOutRestart(device), MMSYSERR_NOERROR);
-    advance(0.020);
+    advance(0.5);
     EXPECT_EQ(position(device), 1764u);
-    EXPECT_EQ(r.done().size(), 1u);
-    EXPECT_EQ(waveOutReset(device), MMSYSERR_NOERROR);
-    EXPECT_EQ(waveOutClose(device), MMSYSERR_NOERROR);
-}
-
-TEST_F(WaveHeadless, ADryQueueOwesTheTimeSoLateDataStaysGapless) {
-    HWAVEOUT device = nullptr;
-    WAVEFORMATEX f = pcm(1);
-    ASSERT_EQ(waveOutOpen(&device, WAVE_MAPPER, &f, 0, 0, CALLBACK_NULL), MMSYSERR_NOERROR);
-    buffer a(1000, 0), b(1000, 7);
-    queue(device, a);
-    headless_advance(1.0);
-    EXPECT_EQ(position(device), 1000u);
+    // The queue ran dry 480 ms ago: what comes now plays at once, so the kept stream has no hole.
     queue(device, b);
-    EXPECT_EQ(position(device), 2000u);
+    EXPECT_EQ(position(device), 2764u);
     EXPECT_EQ(headless_audio_played(), concat({&a, &b}));
     EXPECT_EQ(waveOutClose(device), MMSYSERR_NOERROR);
 }
 
-// ---- loops ----
-
 TEST_F(WaveHeadless, LoopingRingPlaysWithoutEndUntilReset) {
     recorder r;
-    HWAVEOUT device = open_recorded(r, 2);
-    buffer ring(7072, 3, WHDR_BEGINLOOP | WHDR_ENDLOOP, 0xFFFFFFFFu);  // 2 x 884 stereo frames
-    queue(device, ring);
+    HWAVEOUT device = open_device(2, record, &r);
+    buffer ring(7072, 3);  // 2 x 884 stereo frames
+    ASSERT_EQ(waveOutPrepareHeader(device, &ring.header, sizeof(WAVEHDR)), MMSYSERR_NOERROR);
+    ring.header.dwFlags |= WHDR_BEGINLOOP | WHDR_ENDLOOP;
+    ring.header.dwLoops = 0xFFFFFFFFu;
+    ASSERT_EQ(waveOutWrite(device, &ring.header, sizeof(WAVEHDR)), MMSYSERR_NOERROR);
     advance(3.5 * 1768 / 44100.0 + 1e-7);
-    std::vector<uint8_t> expected;
-    for (int i = 0; i < 3; ++i) expected.insert(expected.end(), ring.bytes.begin(), ring.bytes.end());
-    expected.insert(expected.end(), ring.bytes.begin(), ring.bytes.begin() + 3536);
+    std::vector<uint8_t> expected = concat({&ring, &ring, &ring, &ring});
+    expected.resize(3 * 7072 + 3536);
     EXPECT_EQ(headless_audio_played(), expected);
     EXPECT_EQ(position(device), 3u * 7072 + 3536);
-    EXPECT_EQ(r.done().size(), 0u);
-    EXPECT_EQ(ring.header.dwFlags & WHDR_INQUEUE, WHDR_INQUEUE);
-
+    EXPECT_TRUE(r.done().empty());
     EXPECT_EQ(waveOutReset(device), MMSYSERR_NOERROR);
-    auto done = r.done();
-    ASSERT_EQ(done.size(), 1u);
-    EXPECT_EQ(done[0].header, &ring.header);
+    EXPECT_EQ(r.done(), std::vector<WAVEHDR*>{&ring.header});
     EXPECT_EQ(ring.header.dwFlags & (WHDR_DONE | WHDR_INQUEUE), WHDR_DONE);
     EXPECT_EQ(waveOutUnprepareHeader(device, &ring.header, sizeof(WAVEHDR)), MMSYSERR_NOERROR);
     EXPECT_EQ(waveOutClose(device), MMSYSERR_NOERROR);
 }
 
-TEST_F(WaveHeadless, CountedLoopsOverOneAndOverSeveralHeaders) {
+TEST_F(WaveHeadless, CountedLoopsOverOneOrSeveralHeadersAndAnEmptyEndlessLoop) {
     recorder r;
-    HWAVEOUT device = open_recorded(r);
-    buffer once(10, 0, WHDR_BEGINLOOP | WHDR_ENDLOOP, 3);
+    HWAVEOUT device = open_device(1, record, &r);
+    buffer thrice(10, 0, WHDR_BEGINLOOP | WHDR_ENDLOOP, 3);
     buffer first(4, 40, WHDR_BEGINLOOP, 2), second(6, 80, WHDR_ENDLOOP);
+    buffer empty(0, 0, WHDR_BEGINLOOP | WHDR_ENDLOOP, 0xFFFFFFFFu);  // must not hang the device
     buffer tail(2, 120);
-    queue(device, once);
-    queue(device, first);
-    queue(device, second);
-    queue(device, tail);
+    for (buffer* b : {&thrice, &first, &second, &empty, &tail}) queue(device, *b);
     advance(0.1);
-    EXPECT_EQ(headless_audio_played(), concat({&once, &once, &once, &first, &second, &first, &second, &tail}));
-    auto done = r.done();
-    ASSERT_EQ(done.size(), 4u);
-    EXPECT_EQ(done[0].header, &once.header);
-    EXPECT_EQ(done[1].header, &first.header);
-    EXPECT_EQ(done[2].header, &second.header);
-    EXPECT_EQ(done[3].header, &tail.header);
+    EXPECT_EQ(headless_audio_played(), concat({&thrice, &thrice, &thrice, &first, &second, &first, &second, &tail}));
+    EXPECT_EQ(r.done(),
+              (std::vector<WAVEHDR*>{&thrice.header, &first.header, &second.header, &empty.header, &tail.header}));
     EXPECT_EQ(waveOutClose(device), MMSYSERR_NOERROR);
 }
 
-TEST_F(WaveHeadless, EmptyEndlessLoopDoesNotHangTheDevice) {
+TEST_F(WaveHeadless, ResetReturnsEveryHeaderOnTheCallerBeforeItReturnsAndStopsPlayback) {
     recorder r;
-    HWAVEOUT device = open_recorded(r);
-    buffer empty(0, 0, WHDR_BEGINLOOP | WHDR_ENDLOOP, 0xFFFFFFFFu), after(100, 9);
-    queue(device, empty);
-    queue(device, after);
-    advance(0.1);
-    EXPECT_EQ(headless_audio_played(), after.as_played());
-    EXPECT_EQ(r.done().size(), 2u);
-    EXPECT_EQ(waveOutClose(device), MMSYSERR_NOERROR);
-}
-
-// ---- reset and close ----
-
-TEST_F(WaveHeadless, ResetReturnsEveryHeaderBeforeItReturnsAndStopsPlayback) {
-    recorder r;
-    HWAVEOUT device = open_recorded(r);
+    HWAVEOUT device = open_device(1, record, &r);
     buffer a(882, 0), b(882, 1), c(882, 2);
     queue(device, a);
     queue(device, b);
     queue(device, c);
-    advance(0.005);  // half of a played
+    advance(0.005);
     EXPECT_EQ(waveOutReset(device), MMSYSERR_NOERROR);
-    auto done = r.done();
-    ASSERT_EQ(done.size(), 3u);
-    EXPECT_EQ(done[0].header, &a.header);
-    EXPECT_EQ(done[2].header, &c.header);
-    for (const event& e : done) {
+    EXPECT_EQ(r.done(), (std::vector<WAVEHDR*>{&a.header, &b.header, &c.header}));
+    for (const event& e : r.events) {
+        if (e.message != WOM_DONE) continue;
+        EXPECT_TRUE(e.on_caller);
         EXPECT_EQ(e.flags & (WHDR_DONE | WHDR_INQUEUE), WHDR_DONE);
-        EXPECT_EQ(e.thread, std::this_thread::get_id());  // the reset's own completions come on the caller
     }
     EXPECT_EQ(position(device), 0u);
     advance(0.1);
-    EXPECT_EQ(headless_audio_played().size(), 440u);  // 220 whole frames
-
-    // The device plays again from a fresh position after a new write.
-    queue(device, b);
+    EXPECT_EQ(headless_audio_played().size(), 440u);
+    queue(device, b);  // plays again from a fresh position
     advance(0.001);
     EXPECT_EQ(position(device), 88u);
     EXPECT_EQ(waveOutReset(device), MMSYSERR_NOERROR);
     EXPECT_EQ(waveOutClose(device), MMSYSERR_NOERROR);
 }
 
-TEST_F(WaveHeadless, HeaderStateRulesAndStaleHandles) {
-    HWAVEOUT device = nullptr;
-    WAVEFORMATEX f = pcm(1);
-    ASSERT_EQ(waveOutOpen(&device, WAVE_MAPPER, &f, 0, 0, CALLBACK_NULL), MMSYSERR_NOERROR);
+TEST_F(WaveHeadless, HeaderStateRulesCloseWhilePlayingAndStaleHandles) {
+    HWAVEOUT device = open_device(1);
     buffer a(100, 0);
-    EXPECT_EQ(waveOutWrite(device, &a.header, sizeof(WAVEHDR)), WAVERR_UNPREPARED);
-    EXPECT_EQ(waveOutPrepareHeader(device, &a.header, sizeof(WAVEHDR) - 1), MMSYSERR_INVALPARAM);
-    EXPECT_EQ(waveOutPrepareHeader(device, nullptr, sizeof(WAVEHDR)), MMSYSERR_INVALPARAM);
     WAVEHDR no_data{};
     no_data.dwBufferLength = 10;
+    EXPECT_EQ(waveOutWrite(device, &a.header, sizeof(WAVEHDR)), WAVERR_UNPREPARED);
+    EXPECT_EQ(waveOutPrepareHeader(device, &a.header, sizeof(WAVEHDR) - 1), MMSYSERR_INVALPARAM);
     EXPECT_EQ(waveOutPrepareHeader(device, &no_data, sizeof(WAVEHDR)), MMSYSERR_INVALPARAM);
-
     queue(device, a);
     EXPECT_EQ(waveOutWrite(device, &a.header, sizeof(WAVEHDR)), WAVERR_STILLPLAYING);
     EXPECT_EQ(waveOutUnprepareHeader(device, &a.header, sizeof(WAVEHDR)), WAVERR_STILLPLAYING);
-    EXPECT_EQ(waveOutPrepareHeader(device, &a.header, sizeof(WAVEHDR)), WAVERR_STILLPLAYING);
     EXPECT_EQ(waveOutClose(device), WAVERR_STILLPLAYING);
-    EXPECT_EQ(headless_audio_open_now(), 1);
     EXPECT_EQ(waveOutReset(device), MMSYSERR_NOERROR);
     EXPECT_EQ(waveOutUnprepareHeader(device, &a.header, sizeof(WAVEHDR)), MMSYSERR_NOERROR);
     EXPECT_EQ(a.header.dwFlags & WHDR_PREPARED, 0u);
     EXPECT_EQ(waveOutClose(device), MMSYSERR_NOERROR);
-
     MMTIME t{};
     EXPECT_EQ(waveOutClose(device), MMSYSERR_INVALHANDLE);
-    EXPECT_EQ(waveOutPrepareHeader(device, &a.header, sizeof(WAVEHDR)), MMSYSERR_INVALHANDLE);
     EXPECT_EQ(waveOutWrite(device, &a.header, sizeof(WAVEHDR)), MMSYSERR_INVALHANDLE);
-    EXPECT_EQ(waveOutReset(device), MMSYSERR_INVALHANDLE);
-    EXPECT_EQ(waveOutPause(nullptr), MMSYSERR_INVALHANDLE);
     EXPECT_EQ(waveOutGetPosition(device, &t, sizeof(t)), MMSYSERR_INVALHANDLE);
+    EXPECT_EQ(waveOutPause(nullptr), MMSYSERR_INVALHANDLE);
 }
 
-TEST_F(WaveHeadless, CloseFromInsideACompletion) {
-    struct closer {
-        std::atomic<int> closed{0};
-        std::atomic<int> close_messages{0};
-    } c;
-    auto proc = [](HWAVEOUT device, uint32_t message, uintptr_t instance, uintptr_t, uintptr_t) {
-        auto* s = reinterpret_cast<closer*>(instance);
-        if (message == WOM_DONE && waveOutClose(device) == MMSYSERR_NOERROR) ++s->closed;
-        if (message == WOM_CLOSE) ++s->close_messages;
+TEST_F(WaveHeadless, CloseFromInsideACompletionDoesNotWaitForItself) {
+    static std::atomic<int> closed, close_messages;
+    closed = 0;
+    close_messages = 0;
+    auto proc = [](HWAVEOUT device, uint32_t message, uintptr_t, uintptr_t, uintptr_t) {
+        if (message == WOM_DONE && waveOutClose(device) == MMSYSERR_NOERROR) ++closed;
+        if (message == WOM_CLOSE) ++close_messages;
     };
-    wave_out_proc fn = proc;
-    HWAVEOUT device = nullptr;
-    WAVEFORMATEX f = pcm(1);
-    ASSERT_EQ(waveOutOpen(&device, WAVE_MAPPER, &f, reinterpret_cast<uintptr_t>(fn), reinterpret_cast<uintptr_t>(&c),
-                          CALLBACK_FUNCTION),
-              MMSYSERR_NOERROR);
+    HWAVEOUT device = open_device(1, proc);
     buffer a(10, 0);
     queue(device, a);
     headless_advance(0.01);
-    for (int i = 0; i < 2000 && c.close_messages.load() == 0; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    EXPECT_EQ(c.closed.load(), 1);
-    EXPECT_EQ(c.close_messages.load(), 1);
+    for (int i = 0; i < 2000 && close_messages.load() == 0; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    EXPECT_EQ(closed.load(), 1);
+    EXPECT_EQ(close_messages.load(), 1);
     EXPECT_EQ(headless_audio_open_now(), 0);
 }
 
-// ---- refills from inside the completion ----
-
-// Two alternating buffers, each refilled and requeued from its own completion, as a streaming player
-// does; the stream carries a running 16-bit counter so that any gap or repeat shows.
+// Two alternating buffers, each refilled and requeued from its own completion as a streaming player does,
+// carrying a running 16-bit counter.
 struct refill_stream {
-    std::mutex lock;  // held by refills and by stop, as a player's own lock would be
-    std::atomic<bool> attached{true};
-    std::atomic<bool> in_refill{false};
+    std::mutex lock;  // held by refills and by stop, as the player's own lock would be
+    std::atomic<bool> attached{true}, in_refill{false};
     uint16_t next = 0;
+    int refills = 0;
     std::vector<int16_t> samples[2];
     WAVEHDR headers[2]{};
-    int refills = 0;
-
     void fill(int i) {
         for (int16_t& s : samples[i]) s = static_cast<int16_t>(next++);
-        headers[i] = WAVEHDR{};
-        headers[i].lpData = reinterpret_cast<char*>(samples[i].data());
-        headers[i].dwBufferLength = static_cast<uint32_t>(samples[i].size() * 2);
-        headers[i].dwUser = static_cast<uintptr_t>(i);
+        headers[i] = WAVEHDR{reinterpret_cast<char*>(samples[i].data()), static_cast<uint32_t>(samples[i].size() * 2),
+                             0, static_cast<uintptr_t>(i), 0, 0, nullptr, 0};
     }
 };
 
-void refill_proc(HWAVEOUT device, uint32_t message, uintptr_t instance, uintptr_t param, uintptr_t) {
+void refill(HWAVEOUT device, uint32_t message, uintptr_t instance, uintptr_t param, uintptr_t) {
     auto* s = reinterpret_cast<refill_stream*>(instance);
     if (message != WOM_DONE || !s->attached.load()) return;
     s->in_refill = true;
     std::lock_guard<std::mutex> guard(s->lock);
     if (!s->attached.load()) return;
     auto* h = reinterpret_cast<WAVEHDR*>(param);
-    int i = static_cast<int>(h->dwUser);
     EXPECT_EQ(waveOutUnprepareHeader(device, h, sizeof(WAVEHDR)), MMSYSERR_NOERROR);
-    s->fill(i);
+    s->fill(static_cast<int>(h->dwUser));
     EXPECT_EQ(waveOutPrepareHeader(device, h, sizeof(WAVEHDR)), MMSYSERR_NOERROR);
     EXPECT_EQ(waveOutWrite(device, h, sizeof(WAVEHDR)), MMSYSERR_NOERROR);
     ++s->refills;
 }
 
-HWAVEOUT start_refill_stream(refill_stream& s, size_t samples_per_buffer) {
-    HWAVEOUT device = nullptr;
-    WAVEFORMATEX f = pcm(1);
-    wave_out_proc fn = refill_proc;
-    EXPECT_EQ(waveOutOpen(&device, WAVE_MAPPER, &f, reinterpret_cast<uintptr_t>(fn), reinterpret_cast<uintptr_t>(&s),
-                          CALLBACK_FUNCTION),
-              MMSYSERR_NOERROR);
+HWAVEOUT start_stream(refill_stream& s, size_t samples_per_buffer) {
+    HWAVEOUT device = open_device(1, refill, &s);
     EXPECT_EQ(waveOutPause(device), MMSYSERR_NOERROR);
     for (int i = 0; i < 2; ++i) {
         s.samples[i].resize(samples_per_buffer);
@@ -447,22 +332,14 @@ HWAVEOUT start_refill_stream(refill_stream& s, size_t samples_per_buffer) {
     return device;
 }
 
-void expect_counter_stream(const std::vector<uint8_t>& played, size_t samples) {
-    ASSERT_EQ(played.size(), samples * 2);
-    for (size_t i = 0; i < samples; ++i) {
-        uint16_t v = static_cast<uint16_t>(played[2 * i] | (played[2 * i + 1] << 8));
-        if (v != static_cast<uint16_t>(i)) {
-            ADD_FAILURE() << "sample " << i << " is " << v;
-            return;
-        }
-    }
-}
-
-TEST_F(WaveHeadless, RefillFromInsideTheCompletionRunsGaplessForManyBuffers) {
+TEST_F(WaveHeadless, RefillsFromInsideCompletionsRunGaplessForManyBuffers) {
     refill_stream s;
-    HWAVEOUT device = start_refill_stream(s, 882);
-    for (int step = 0; step < 300; ++step) advance(0.010);  // 3 s: 150 buffers of 20 ms
-    expect_counter_stream(headless_audio_played(), 300 * 441);
+    HWAVEOUT device = start_stream(s, 882);
+    for (int step = 0; step < 300; ++step) advance(0.010);  // 3 s: 150 buffers
+    std::vector<uint8_t> played = headless_audio_played();
+    ASSERT_EQ(played.size(), 300u * 441 * 2);
+    for (size_t i = 0; i < played.size() / 2; ++i)
+        ASSERT_EQ(played[2 * i] | (played[2 * i + 1] << 8), static_cast<int>(i & 0xFFFF)) << "sample " << i;
     {
         std::lock_guard<std::mutex> guard(s.lock);
         EXPECT_GE(s.refills, 148);
@@ -472,9 +349,9 @@ TEST_F(WaveHeadless, RefillFromInsideTheCompletionRunsGaplessForManyBuffers) {
     EXPECT_EQ(waveOutClose(device), MMSYSERR_NOERROR);
 }
 
-TEST_F(WaveHeadless, ResetUnderTheCallersLockWhileACompletionWaitsForItDoesNotDeadlock) {
+TEST_F(WaveHeadless, ResetUnderTheCallersLockWhileACompletionWaitsForThatLockDoesNotDeadlock) {
     refill_stream s;
-    HWAVEOUT device = start_refill_stream(s, 441);
+    HWAVEOUT device = start_stream(s, 441);
     std::unique_lock<std::mutex> held(s.lock);
     headless_advance(0.011);  // the first buffer ends; its refill blocks on our lock
     for (int i = 0; i < 2000 && !s.in_refill.load(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(1));
@@ -483,17 +360,12 @@ TEST_F(WaveHeadless, ResetUnderTheCallersLockWhileACompletionWaitsForItDoesNotDe
     EXPECT_EQ(waveOutReset(device), MMSYSERR_NOERROR);
     EXPECT_EQ(s.headers[1].dwFlags & (WHDR_DONE | WHDR_INQUEUE), WHDR_DONE);
     held.unlock();
-    // The blocked refill sees the stream detached and returns; close waits for it.
-    EXPECT_EQ(waveOutClose(device), MMSYSERR_NOERROR);
+    EXPECT_EQ(waveOutClose(device), MMSYSERR_NOERROR);  // waits for the refill, which now sees the stop
     EXPECT_EQ(s.refills, 0);
 }
 
-// ---- forced failures and error texts ----
-
 TEST_F(WaveHeadless, ForcedHeaderFailuresAreReturnedUntilCleared) {
-    HWAVEOUT device = nullptr;
-    WAVEFORMATEX f = pcm(1);
-    ASSERT_EQ(waveOutOpen(&device, WAVE_MAPPER, &f, 0, 0, CALLBACK_NULL), MMSYSERR_NOERROR);
+    HWAVEOUT device = open_device(1);
     buffer a(100, 0);
     headless_audio_set_failures(MMSYSERR_NOMEM, MMSYSERR_NOERROR, MMSYSERR_NOERROR);
     EXPECT_EQ(waveOutPrepareHeader(device, &a.header, sizeof(WAVEHDR)), MMSYSERR_NOMEM);
@@ -509,56 +381,43 @@ TEST_F(WaveHeadless, ForcedHeaderFailuresAreReturnedUntilCleared) {
 }
 
 TEST_F(WaveHeadless, ErrorTextsAreDistinctAndTruncatedSafely) {
-    const MMRESULT codes[] = {MMSYSERR_NOERROR,    MMSYSERR_ERROR,     MMSYSERR_BADDEVICEID, MMSYSERR_ALLOCATED,
-                              MMSYSERR_INVALHANDLE, MMSYSERR_NODRIVER, MMSYSERR_NOMEM,       MMSYSERR_INVALPARAM,
-                              WAVERR_BADFORMAT,    WAVERR_STILLPLAYING, WAVERR_UNPREPARED};
     std::set<std::string> texts;
-    for (MMRESULT code : codes) {
+    for (MMRESULT code : {0u, 1u, 2u, 4u, 5u, 6u, 7u, 11u, 32u, 33u, 34u}) {
         char text[256];
-        std::memset(text, 'x', sizeof text);
         EXPECT_EQ(waveOutGetErrorTextA(code, text, sizeof text), MMSYSERR_NOERROR) << code;
-        ASSERT_NE(std::memchr(text, 0, sizeof text), nullptr);
         EXPECT_GT(std::strlen(text), 10u);
         texts.insert(text);
     }
-    EXPECT_EQ(texts.size(), std::size(codes));
-
+    EXPECT_EQ(texts.size(), 11u);
     char small[8];
     std::memset(small, 'x', sizeof small);
     EXPECT_EQ(waveOutGetErrorTextA(WAVERR_BADFORMAT, small, 5), MMSYSERR_NOERROR);
     EXPECT_EQ(std::strlen(small), 4u);
     EXPECT_EQ(small[5], 'x');
-    EXPECT_EQ(waveOutGetErrorTextA(WAVERR_BADFORMAT, nullptr, 5), MMSYSERR_INVALPARAM);
     EXPECT_EQ(waveOutGetErrorTextA(WAVERR_BADFORMAT, small, 0), MMSYSERR_INVALPARAM);
     char unknown[64];
     EXPECT_NE(waveOutGetErrorTextA(4711, unknown, sizeof unknown), MMSYSERR_NOERROR);
     EXPECT_NE(std::string(unknown).find("4711"), std::string::npos);
 }
 
-// ---- what the test controls keep ----
-
 TEST_F(WaveHeadless, EachDeviceKeepsItsOwnStreamWithinTheLimit) {
     headless_audio_reset(headless_audio_options{.capture_limit = 300});
-    WAVEFORMATEX f = pcm(1);
     buffer a(200, 0), b(200, 50), c(200, 100);
-    HWAVEOUT first = nullptr, second = nullptr;
-    ASSERT_EQ(waveOutOpen(&first, WAVE_MAPPER, &f, 0, 0, CALLBACK_NULL), MMSYSERR_NOERROR);
+    HWAVEOUT first = open_device(1);
     queue(first, a);
     queue(first, b);
     advance(0.1);
     EXPECT_EQ(position(first), 400u);
     EXPECT_EQ(waveOutClose(first), MMSYSERR_NOERROR);
-    ASSERT_EQ(waveOutOpen(&second, WAVE_MAPPER, &f, 0, 0, CALLBACK_NULL), MMSYSERR_NOERROR);
+    HWAVEOUT second = open_device(1);
     queue(second, c);
     advance(0.1);
     std::vector<uint8_t> kept = concat({&a, &b});
     kept.resize(300);
     EXPECT_EQ(headless_audio_played(0), kept);
-    EXPECT_EQ(headless_audio_played(), c.as_played());
+    EXPECT_EQ(headless_audio_played(), concat({&c}));
     kept.insert(kept.end(), c.bytes.begin(), c.bytes.end());
     EXPECT_EQ(headless_audio_played_all(), kept);
-    EXPECT_EQ(headless_audio_opened(), 2);
-
     headless_audio_reset();  // forgets the closed device, keeps the open one with its bytes cleared
     EXPECT_EQ(headless_audio_opened(), 1);
     EXPECT_TRUE(headless_audio_played().empty());

@@ -1,7 +1,7 @@
 // Text font compiler: parses the glyph source, checks every block, and lays the glyphs into the sheet.
 //
 // Sections: source reading helpers; the parser (directives, glyph headers, block rows); the final
-// checks and palette; the C++ emitter.
+// checks and palette; file reading; the C++ emitter.
 #include "tools/fontc/fontc.h"
 
 #include <algorithm>
@@ -14,10 +14,10 @@ namespace {
 // ---- source reading helpers ----
 
 struct level_table {
-    std::array<int, 128> value{};  // -1 = not a level character
+    std::array<int, 128> value{}; // -1 = not a level character
     level_table() {
         value.fill(-1);
-        value[' '] = 0;  // space is always the transparent / black level
+        value[' '] = 0; // space is always the transparent / black level
     }
 };
 
@@ -72,7 +72,7 @@ int decode_one_utf8(std::string_view s) {
         cp = (cp << 6) | (b(i) & 0x3F);
     }
     static constexpr std::array<unsigned, 5> min_for_len{0, 0, 0x80, 0x800, 0x10000};
-    if (cp < min_for_len[len] || cp > 0x10FFFF) return -1;  // overlong or out of range
+    if (cp < min_for_len[len] || cp > 0x10FFFF) return -1; // overlong or out of range
     return static_cast<int>(cp);
 }
 
@@ -85,9 +85,9 @@ struct parser {
     level_table levels;
     std::array<int, 12> shade{100, 100, 100, 100, 100, 100, 100, 100, 100, 100, 100, 100};
     bool shade_seen = false;
-    std::array<int, 256> defined_at{};  // line of each code's header, 0 = not yet
+    std::array<int, 256> defined_at{}; // line of each code's header, 0 = not yet
     glyph_header glyph;
-    int block_style = 0;  // style of the block being read, 0 = between blocks
+    int block_style = 0; // style of the block being read, 0 = between blocks
     int block_rows = 0;
     int block_line = 0;
     int line_no = 0;
@@ -115,7 +115,8 @@ struct parser {
         if (glyph.code < 0) return true;
         for (int s = 1; s <= 2; ++s) {
             if (!glyph.has_style[static_cast<size_t>(s)]) {
-                return fail(glyph.line, describe(glyph.code) + " has no style " + std::to_string(s) + " block");
+                return fail(glyph.line,
+                            describe(glyph.code) + " has no style " + std::to_string(s) + " block");
             }
         }
         glyph = {};
@@ -134,7 +135,8 @@ struct parser {
             return fail(line_no, "a level character must be printable ASCII other than space and '|'");
         }
         if (v < 1 || v > 255) return fail(line_no, "level value must be 1..255");
-        if (levels.value[c] >= 0) return fail(line_no, std::string("level character '") + ch[0] + "' given twice");
+        if (levels.value[c] >= 0)
+            return fail(line_no, std::string("level character '") + ch[0] + "' given twice");
         if (any_glyph) {
             return fail(line_no, "levels must be declared before the first glyph");
         }
@@ -147,7 +149,8 @@ struct parser {
         for (int r = 0; r < fontc_cell_height; ++r) {
             int v = 0;
             if (!parse_int(next_word(rest), 10, v) || v < 1 || v > 100) {
-                return fail(line_no, "expected 'shade' with 12 percentages 1..100, one per row of the heading face");
+                return fail(line_no,
+                            "expected 'shade' with 12 percentages 1..100, one per row of the heading face");
             }
             shade[static_cast<size_t>(r)] = v;
         }
@@ -168,7 +171,8 @@ struct parser {
         }
         if (!rest.empty()) {
             int shown = decode_one_utf8(rest);
-            if (shown < 0) return fail(line_no, "the character after the code is not one valid UTF-8 character");
+            if (shown < 0)
+                return fail(line_no, "the character after the code is not one valid UTF-8 character");
             if (shown != code) {
                 return fail(line_no, "the character after " + describe(code) + " is " + describe(shown) +
                                          ": they must agree");
@@ -176,7 +180,8 @@ struct parser {
         }
         size_t c = static_cast<size_t>(code);
         if (defined_at[c] != 0) {
-            return fail(line_no, describe(code) + " defined twice (first on line " + std::to_string(defined_at[c]) + ")");
+            return fail(line_no, describe(code) + " defined twice (first on line " +
+                                     std::to_string(defined_at[c]) + ")");
         }
         defined_at[c] = line_no;
         any_glyph = true;
@@ -189,7 +194,8 @@ struct parser {
         if (!close_block()) return false;
         if (glyph.code < 0) return fail(line_no, "'style' before any 'char' line");
         int s = 0;
-        if (!parse_int(trim(rest), 10, s) || (s != 1 && s != 2)) return fail(line_no, "expected 'style 1' or 'style 2'");
+        if (!parse_int(trim(rest), 10, s) || (s != 1 && s != 2))
+            return fail(line_no, "expected 'style 1' or 'style 2'");
         if (glyph.has_style[static_cast<size_t>(s)]) {
             return fail(line_no, describe(glyph.code) + " has two style " + std::to_string(s) + " blocks");
         }
@@ -201,17 +207,20 @@ struct parser {
     }
 
     bool block_row(std::string_view row) {
-        if (block_style == 0) return fail(line_no, "glyph row outside a block (a block is 'style N' and 12 rows)");
+        if (block_style == 0)
+            return fail(line_no, "glyph row outside a block (a block is 'style N' and 12 rows)");
         if (block_rows == fontc_cell_height) {
             return fail(line_no, describe(glyph.code) + " style " + std::to_string(block_style) +
                                      " block has more than 12 rows");
         }
         for (char ch : row) {
-            if (static_cast<unsigned char>(ch) >= 0x80) return fail(line_no, "glyph row holds a non-ASCII character");
+            if (static_cast<unsigned char>(ch) >= 0x80)
+                return fail(line_no, "glyph row holds a non-ASCII character");
         }
         if (row.size() != fontc_cell_width + 2 || row.back() != '|') {
             return fail(line_no, "glyph row must be '|' + 9 level characters + '|' (found " +
-                                     std::to_string(row.size() < 2 ? 0 : row.size() - 2) + " between the bars or no closing bar)");
+                                     std::to_string(row.size() < 2 ? 0 : row.size() - 2) +
+                                     " between the bars or no closing bar)");
         }
         int sheet_row = (block_style == 1 ? 0 : fontc_style2_row) + block_rows;
         int column = (glyph.code - 32) * fontc_cell_width + 1;
@@ -219,8 +228,8 @@ struct parser {
             unsigned char ch = static_cast<unsigned char>(row[static_cast<size_t>(k) + 1]);
             int v = levels.value[ch];
             if (v < 0) {
-                return fail(line_no, std::string("unknown level character '") + static_cast<char>(ch) + "' in column " +
-                                         std::to_string(k + 1));
+                return fail(line_no, std::string("unknown level character '") + static_cast<char>(ch) +
+                                         "' in column " + std::to_string(k + 1));
             }
             if (block_style == 2 && v > 0) {
                 // The heading face keeps one bold shape; its rows are shaded from top to bottom here.
@@ -244,11 +253,14 @@ struct parser {
         if (word == "shade") return directive_shade(rest);
         if (word == "char") return directive_char(rest);
         if (word == "style") return directive_style(rest);
-        return fail(line_no, "unknown line '" + std::string(word) + "' (expected level, shade, char, style or a glyph row)");
+        std::string shown;
+        for (char ch : word.substr(0, 24)) shown += ch >= 32 && ch < 127 ? ch : '?';
+        return fail(line_no,
+                    "unknown line '" + shown + "' (expected level, shade, char, style or a glyph row)");
     }
 };
 
-}  // namespace
+} // namespace
 
 // ---- whole-source compile, final checks and palette ----
 
@@ -267,7 +279,8 @@ bool fontc_compile(std::string_view source, std::string_view name, std::vector<u
     if (!p.close_glyph()) return false;
     for (int c = 32; c <= 126; ++c) {
         if (p.defined_at[static_cast<size_t>(c)] == 0) {
-            return p.fail(p.line_no, "end of source: no glyph for " + describe(c) + " (codes 32..126 are all required)");
+            return p.fail(p.line_no,
+                          "end of source: no glyph for " + describe(c) + " (codes 32..126 are all required)");
         }
     }
     // Palette entry i is the grey i, so a level byte is its own brightness and every tint stays a clean hue.
@@ -278,6 +291,18 @@ bool fontc_compile(std::string_view source, std::string_view name, std::vector<u
     data = std::move(out);
     error.clear();
     return true;
+}
+
+bool fontc_read_file(const char* path, std::string& out) {
+    std::FILE* f = std::fopen(path, "rb");
+    if (f == nullptr) return false;
+    out.clear();
+    char buf[65536];
+    size_t n = 0;
+    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) out.append(buf, n);
+    bool ok = std::ferror(f) == 0;
+    std::fclose(f);
+    return ok;
 }
 
 // ---- the C++ emitter ----

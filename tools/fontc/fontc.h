@@ -8,7 +8,7 @@ constexpr int fontc_sheet_width = 2048;
 constexpr int fontc_sheet_height = 28;
 constexpr int fontc_cell_width = 9;
 constexpr int fontc_cell_height = 12;
-constexpr int fontc_style2_row = 14;  // first sheet row of the heading face
+constexpr int fontc_style2_row = 14; // first sheet row of the heading face
 constexpr int fontc_palette_bytes = 768;
 constexpr int fontc_data_size = fontc_sheet_width * fontc_sheet_height + fontc_palette_bytes;
 
@@ -16,6 +16,10 @@ constexpr int fontc_data_size = fontc_sheet_width * fontc_sheet_height + fontc_p
 // returns true; otherwise returns false with error set to "<name>:<line>: <what is wrong>".
 bool fontc_compile(std::string_view source, std::string_view name, std::vector<unsigned char>& data,
                    std::string& error);
+
+// Reads a whole file into out; false when it cannot be opened or read. Used by the tools and the checker
+// test.
+bool fontc_read_file(const char* path, std::string& out);
 
 // Renders compiled data as the C++ source that defines text_font_data; called by the build step.
 std::string fontc_emit_cpp(const std::vector<unsigned char>& data, std::string_view source_name);

@@ -1,8 +1,6 @@
 // fontc: build-time compiler of the text font source into a C++ source defining text_font_data.
 #include <cstdio>
 #include <fstream>
-#include <iterator>
-#include <sstream>
 #include <string>
 
 #include "tools/fontc/fontc.h"
@@ -12,12 +10,11 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: fontc <font source> <output .cpp>\n");
         return 2;
     }
-    std::ifstream in(argv[1], std::ios::binary);
-    if (!in) {
+    std::string source;
+    if (!fontc_read_file(argv[1], source)) {
         std::fprintf(stderr, "fontc: cannot read %s\n", argv[1]);
         return 1;
     }
-    std::string source((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     std::vector<unsigned char> data;
     std::string error;
     if (!fontc_compile(source, argv[1], data, error)) {

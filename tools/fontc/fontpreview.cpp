@@ -3,7 +3,6 @@
 #include <cmath>
 #include <cstdio>
 #include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -15,7 +14,7 @@ constexpr int image_width = 800;
 
 struct canvas {
     int height = 0;
-    std::vector<unsigned> pixels;  // 0x00RRGGBB
+    std::vector<unsigned> pixels; // 0x00RRGGBB
 };
 
 // The magazine's tint rule: a channel mask and mix per group of three, divided by 1, 1.5 or 2.
@@ -26,8 +25,8 @@ unsigned tint_colour(int level, int tint, const std::vector<unsigned char>& data
     double d = divisors[(tint - 1) % 3];
     auto scaled = [&](size_t ch) { return std::floor(data[p + ch] / d); };
     double r = scaled(0), g = scaled(1), b = scaled(2);
-    static constexpr double mix[10][3] = {{1, 1, 1}, {1, 0, 0},     {0, 1, 0},     {0, 0, 1},     {1, 1, 0},
-                                          {0, 1, 1}, {1, 0, 1},     {1, 0.7, 0.3}, {0.3, 0.7, 1}, {0.7, 1, 0.7}};
+    static constexpr double mix[10][3] = {{1, 1, 1}, {1, 0, 0}, {0, 1, 0},     {0, 0, 1},     {1, 1, 0},
+                                          {0, 1, 1}, {1, 0, 1}, {1, 0.7, 0.3}, {0.3, 0.7, 1}, {0.7, 1, 0.7}};
     const double* k = mix[(tint - 1) / 3];
     auto chan = [](double v, double f) { return static_cast<unsigned>(std::nearbyint(v * f)); };
     return chan(r, k[0]) << 16 | chan(g, k[1]) << 8 | chan(b, k[2]);
@@ -41,7 +40,8 @@ void draw_glyph(canvas& cv, const std::vector<unsigned char>& data, unsigned cha
     for (int r = 0; r < fontc_cell_height; ++r) {
         if (y + r < 0 || y + r >= cv.height) continue;
         for (int k = 0; k < fontc_cell_width; ++k) {
-            int level = data[static_cast<size_t>(base + r) * fontc_sheet_width + static_cast<size_t>(column + k)];
+            int level =
+                data[static_cast<size_t>(base + r) * fontc_sheet_width + static_cast<size_t>(column + k)];
             cv.pixels[static_cast<size_t>(y + r) * image_width + static_cast<size_t>(x + k)] =
                 tint_colour(level, tint, data);
         }
@@ -87,8 +87,8 @@ const std::vector<sample_line> default_sample = {
     {"  MONTHLY CHART", 2, 4},
     {"  POS  GROUP                 RELEASES   POINTS   LAST MONTH", 1, 22},
     {"  ---  --------------------  --------   ------   ----------", 1, 3},
-    {"   1.  Fairlight Aurora           128     9871            2", 1, 1},
-    {"   2.  Razor Wing                 117     9040            1", 1, 1},
+    {"   1.  Amberline Aurora           128     9871            2", 1, 1},
+    {"   2.  Copperwing                 117     9040            1", 1, 1},
     {"   3.  Quartz Division             96     7312            5", 1, 1},
     {"   4.  Nova Reel                   84     6650            3", 1, 7},
     {"   5.  Glitchmonks                 61     4408            -", 1, 16},
@@ -101,7 +101,8 @@ void render_page(canvas& cv, const std::vector<unsigned char>& data, const std::
     for (const sample_line& line : lines) {
         std::string text = to_latin1(line.text);
         for (size_t n = 0; n < text.size(); ++n) {
-            draw_glyph(cv, data, static_cast<unsigned char>(text[n]), 23 + 9 * static_cast<int>(n), y, line.style, line.tint);
+            draw_glyph(cv, data, static_cast<unsigned char>(text[n]), 23 + 9 * static_cast<int>(n), y,
+                       line.style, line.tint);
         }
         y += 12;
     }
@@ -111,8 +112,14 @@ void render_page(canvas& cv, const std::vector<unsigned char>& data, const std::
         std::string s1 = label + " Reading text, 0123 Aa;  ";
         std::string s2 = "HEADING 31";
         int x = 23;
-        for (char ch : s1) { draw_glyph(cv, data, static_cast<unsigned char>(ch), x, y, 1, tint); x += 9; }
-        for (char ch : s2) { draw_glyph(cv, data, static_cast<unsigned char>(ch), x, y, 2, tint); x += 9; }
+        for (char ch : s1) {
+            draw_glyph(cv, data, static_cast<unsigned char>(ch), x, y, 1, tint);
+            x += 9;
+        }
+        for (char ch : s2) {
+            draw_glyph(cv, data, static_cast<unsigned char>(ch), x, y, 2, tint);
+            x += 9;
+        }
         y += 12;
     }
     // The whole character set in both faces.
@@ -126,21 +133,21 @@ void render_page(canvas& cv, const std::vector<unsigned char>& data, const std::
     }
 }
 
-}  // namespace
+} // namespace
 
 int main(int argc, char** argv) {
     if (argc < 3) {
-        std::fprintf(stderr, "usage: fontpreview <font source> <output .ppm> [sample text, UTF-8, one line a row]\n");
+        std::fprintf(stderr,
+                     "usage: fontpreview <font source> <output .ppm> [sample text, UTF-8, one line a row]\n");
         return 2;
     }
-    std::ifstream in(argv[1], std::ios::binary);
-    std::string source((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    std::vector<unsigned char> data;
-    std::string error;
-    if (!in.good() && source.empty()) {
+    std::string source;
+    if (!fontc_read_file(argv[1], source)) {
         std::fprintf(stderr, "fontpreview: cannot read %s\n", argv[1]);
         return 1;
     }
+    std::vector<unsigned char> data;
+    std::string error;
     if (!fontc_compile(source, argv[1], data, error)) {
         std::fprintf(stderr, "%s\n", error.c_str());
         return 1;
@@ -152,8 +159,10 @@ int main(int argc, char** argv) {
         std::ifstream sample(argv[3]);
         std::string text;
         while (std::getline(sample, text)) {
-            if (text.rfind("2 ", 0) == 0) lines.push_back({text.substr(2), 2, 1});
-            else lines.push_back({text, 1, 1});
+            if (text.rfind("2 ", 0) == 0)
+                lines.push_back({text.substr(2), 2, 1});
+            else
+                lines.push_back({text, 1, 1});
         }
     }
     canvas cv;
@@ -163,7 +172,9 @@ int main(int argc, char** argv) {
     std::ofstream out(argv[2], std::ios::binary);
     out << "P6\n" << image_width << " " << cv.height << "\n255\n";
     for (unsigned p : cv.pixels) {
-        out.put(static_cast<char>(p >> 16 & 0xFF)).put(static_cast<char>(p >> 8 & 0xFF)).put(static_cast<char>(p & 0xFF));
+        out.put(static_cast<char>(p >> 16 & 0xFF))
+            .put(static_cast<char>(p >> 8 & 0xFF))
+            .put(static_cast<char>(p & 0xFF));
     }
     return out.good() ? 0 : 1;
 }
