@@ -244,6 +244,14 @@ TEST_F(Magazine, MusicOffAndOnAndTunes1To4RestartTheTicker) {
     }
     EXPECT_EQ(headless_audio_opened(), opened + 5);
     EXPECT_EQ(headless_audio_open_now(), 1);
+    // The chosen tune's button is active: choosing it again does nothing, not even with the music off.
+    click(700, 45);
+    for (int i = 0; i < 30; ++i) pass();
+    const int32_t ticker = shell_state.ticker_pos;
+    click(tune_x[1], 140);
+    EXPECT_EQ(viewer_state.button_state[6], 1);
+    EXPECT_GE(shell_state.ticker_pos, ticker);
+    EXPECT_EQ(headless_audio_opened(), opened + 5);
 }
 
 TEST_F(Magazine, ANote46HeardPushesBars0To2) {

@@ -17,17 +17,6 @@ protected:
         xm_stop();
         xm_free();
     }
-    static void click(int x, int y) {
-        auto& s = shell_state;
-        s.mouse_x = x;
-        s.mouse_y = y;
-        s.mouse_button = 1;
-        s.click_latched = 0;
-        handle_buttons();
-        handle_menu_clicks();
-        s.mouse_button = 0;
-        s.click_latched = 0;
-    }
 };
 
 // A three-channel module whose first row holds note 46, note 45 and a key-off.
@@ -73,28 +62,6 @@ TEST_F(SkinsMusic, BackgroundsGoThroughThePalettesAndF1F2InOneFrameLeaveCarbon) 
     EXPECT_EQ(frame_pixel(798, 599), 0x404040u);
     EXPECT_EQ(frame_pixel(2, 2), 0x101010u);  // source (0, 0)
     EXPECT_EQ(frame_pixel(1, 1), 0x404040u);  // its source lies outside the picture: left alone
-}
-
-TEST_F(SkinsMusic, MusicButtonTogglesAndATuneButtonSwitchesItBackOnAndResetsTheTicker) {
-    click(700, 45);  // music off
-    EXPECT_EQ(viewer_state.button_state[6], 1);
-    // With the music off the note bars are neither moved nor drawn.
-    viewer_state.bar[5] = 140.0;
-    draw_frame_body();
-    EXPECT_EQ(viewer_state.bar[5], 140.0);
-    click(700, 45);  // on again
-    EXPECT_EQ(viewer_state.button_state[6], 0);
-    click(700, 45);
-    shell_state.ticker_pos = 30;
-    click(680, 140);  // tune 3
-    EXPECT_EQ(viewer_state.button_state[6], 0);
-    EXPECT_EQ(viewer_state.button_state[9], 1);
-    EXPECT_EQ(viewer_state.button_state[7], 0);
-    EXPECT_EQ(shell_state.current_song, 3);
-    EXPECT_EQ(shell_state.ticker_pos, 1);
-    shell_state.ticker_pos = 30;
-    click(680, 140);  // the chosen tune's button is active: nothing
-    EXPECT_EQ(shell_state.ticker_pos, 30);
 }
 
 TEST_F(SkinsMusic, TickerMovesAPixelAFrameAndACharacterEveryNine) {
