@@ -1,4 +1,7 @@
 // Menus and side buttons: drawing, hover, hit tests and the radio group of buttons 1 to 5.
+//   start-up: set_menu_strings, read_button_table
+//   lookups: pointer_in_button, menu_row_entry
+//   per frame: draw_menu, draw_buttons, handle_buttons, handle_menu_clicks, clear_entry_marks
 #include "viewer/menus.h"
 
 #include <algorithm>
