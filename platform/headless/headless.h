@@ -9,7 +9,7 @@
 
 // One scripted input event, applied when the given number of frames has been presented.
 struct headless_event {
-    enum kind_t : uint8_t { key_down, key_up, mouse_move, mouse_down, mouse_up, wheel, activate, close };
+    enum kind_t : uint8_t { key_down, key_up, mouse_move, mouse_down, mouse_up, wheel, activate, close_request };
     uint64_t frame;  // applied at the first pump after this many presents
     kind_t kind;
     int a = 0;  // key: virtual key; mouse_move: x; wheel: notches (+ up, - down); activate: flag

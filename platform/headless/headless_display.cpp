@@ -73,7 +73,7 @@ void apply_due_events() {
         case headless_event::activate:
             s.messages.push_back({display_message_kind::activate, static_cast<uint32_t>(e.a), 0});
             break;
-        case headless_event::close: s.messages.push_back({display_message_kind::close, 0, 0}); break;
+        case headless_event::close_request: s.messages.push_back({display_message_kind::close, 0, 0}); break;
         }
     }
     s.script.erase(std::remove_if(s.script.begin(), s.script.end(), due), s.script.end());

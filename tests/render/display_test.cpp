@@ -179,7 +179,7 @@ TEST_F(Display, MouseButtonAndWheelInput) {
 TEST_F(Display, EscapeAndCloseChangeNothingWithoutCloseOnEscape) {
     open_with(headless_options{});
     headless_push({0, headless_event::key_down, 0x1B});
-    headless_push({0, headless_event::close});
+    headless_push({0, headless_event::close_request});
     EXPECT_EQ(display_present(frame.data()), 1);
     EXPECT_TRUE(headless_open());
     EXPECT_EQ(display_present(frame.data()), 1);
@@ -196,7 +196,7 @@ TEST(DisplayDeath, CloseRequestEndsTheProcessWhenCloseOnEscapeIsSet) {
         display_present(f.data());
         std::exit(3);  // not reached when the request closes the display
     };
-    EXPECT_EXIT(run(headless_event::close, 0), ::testing::ExitedWithCode(0), "");
+    EXPECT_EXIT(run(headless_event::close_request, 0), ::testing::ExitedWithCode(0), "");
     EXPECT_EXIT(run(headless_event::key_down, 0x1B), ::testing::ExitedWithCode(0), "");
     EXPECT_EXIT(run(headless_event::key_down, 0x21), ::testing::ExitedWithCode(3), "");
 }

@@ -1,0 +1,112 @@
+// The sine scroller: its text, the advance with its cap, the pause at a marker, the wrap, and which
+// characters it draws.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "content/issue/issue_names.h"
+#include "intro_test_support.h"
+
+namespace {
+
+// An unpaused scroller on text at the given index and position.
+void scroller_on(const std::string& text, int32_t index, double position, double step) {
+    intro_state.scroll_text = text;
+    intro_state.scroll_index = index;
+    intro_state.scroll_position = position;
+    intro_state.step = step;
+    intro_state.pause_deadline = headless_time() - 1.0;
+    update_intro_tables();
+}
+
+template <typename F>
+std::vector<uint32_t> drawn(F draw) {
+    clear_framebuffer(0);
+    draw();
+    return frame_copy();
+}
+
+std::string upper(std::string s) {
+    for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return s;
+}
+
+}  // namespace
+
+TEST(ScrollText, SpacesThenThePiecesWithSevenMarkersAndUpperCaseNames) {
+    fresh_intro();
+    const std::string& t = intro_state.scroll_text;
+    EXPECT_EQ(t.substr(0, 77), std::string(66, ' ') + "a     ** WE");
+    EXPECT_TRUE(t.ends_with("WE HOPE YOU ENJOY IT      *******************************************************"));
+    // Pauses at the welcome, the title, both groups and the three credits; no other lower case, so
+    // a name such as the second group's cannot pause the scroller halfway.
+    EXPECT_EQ(std::count(t.begin(), t.end(), 'a'), 7);
+    EXPECT_EQ(std::count_if(t.begin(), t.end(), [](char c) { return std::islower(static_cast<unsigned char>(c)); }), 7);
+    const size_t g1 = t.find(upper(interviewed_group_1)), g2 = t.find(upper(interviewed_group_2));
+    const size_t between = t.find("          AND             ");
+    ASSERT_NE(g1, std::string::npos);
+    EXPECT_LT(g1, between);
+    EXPECT_LT(between, g2);
+    EXPECT_NE(g2, std::string::npos);
+    // While paused, a name piece fills the screen's 25 cells with the marker and the name alone.
+    const size_t marker = t.rfind('a', g1);
+    EXPECT_EQ(t.find_first_not_of(' ', marker + 1), g1);
+    EXPECT_GE(between, marker + 25);
+}
+
+TEST(Scroller, AdvancesPastMinus32AtMostFivePixelsAFrameAndWraps) {
+    fresh_intro();
+    scroller_on("ABCDEF", 1, -32.0, 0.0);
+    draw_scroller();
+    EXPECT_EQ(intro_state.scroll_index, 1);  // -32 itself does not advance
+    scroller_on("ABCDEF", 1, -32.5, 0.0);
+    draw_scroller();
+    EXPECT_EQ(intro_state.scroll_index, 2);
+    EXPECT_DOUBLE_EQ(intro_state.scroll_position, -0.5);
+    intro_state.step = 25.0;  // a 100 ms frame
+    draw_scroller();
+    EXPECT_DOUBLE_EQ(intro_state.scroll_position, -5.5);
+    // After the last character it starts over at index 1.
+    scroller_on("ABC", 3, -31.0, 5.0);
+    draw_scroller();
+    EXPECT_EQ(intro_state.scroll_index, 1);
+    EXPECT_DOUBLE_EQ(intro_state.scroll_position, -4.0);
+    // The real text then shows its 66 spaces: nothing.
+    fresh_intro();
+    scroller_on(intro_state.scroll_text, static_cast<int32_t>(intro_state.scroll_text.size()), -32.5, 0.0);
+    EXPECT_EQ(drawn([] { draw_scroller(); }), std::vector<uint32_t>(800 * 600, 0u));
+    EXPECT_EQ(intro_state.scroll_index, 1);
+}
+
+TEST(Scroller, StandsStillForFourSecondsWhenAMarkerComesFirst) {
+    fresh_intro();
+    scroller_on("XYaBCD", 2, -30.0, 5.0);
+    draw_scroller();  // -35: index 3 is the marker
+    EXPECT_EQ(intro_state.scroll_index, 3);
+    EXPECT_DOUBLE_EQ(intro_state.scroll_position, -3.0);
+    headless_advance(3.99);
+    draw_scroller();
+    EXPECT_DOUBLE_EQ(intro_state.scroll_position, -3.0);
+    headless_advance(0.02);
+    draw_scroller();
+    EXPECT_DOUBLE_EQ(intro_state.scroll_position, -8.0);
+    // An upper-case A is an ordinary letter.
+    scroller_on("XYABCD", 2, -30.0, 5.0);
+    draw_scroller();
+    draw_scroller();
+    EXPECT_DOUBLE_EQ(intro_state.scroll_position, -8.0);
+}
+
+TEST(Scroller, DrawsFromTheIndexAtTheFlooredPosition) {
+    fresh_intro();
+    scroller_on("HELLO", 0, 0.0, 0.0);
+    EXPECT_EQ(drawn([] { draw_scroller(); }), std::vector<uint32_t>(800 * 600, 0u));  // index 0: nothing
+    scroller_on("HELLO", 2, -10.5, 0.0);
+    EXPECT_EQ(drawn([] { draw_scroller(); }), drawn([] { draw_scroller_text("ELLO", -11); }));
+    // The marker is a blank cell; characters without a glyph take no room; other lower case is upper.
+    EXPECT_EQ(drawn([] { draw_scroller_text("aB", 100); }), drawn([] { draw_scroller_text(" B", 100); }));
+    EXPECT_EQ(drawn([] { draw_scroller_text("b[z~", 100); }), drawn([] {
+                  draw_wave_glyph(big_glyph_column('B'), 100);
+                  draw_wave_glyph(big_glyph_column('Z'), 132);
+              }));
+}

@@ -1,0 +1,151 @@
+// The intro's sequence on the headless backend: the tune table and player control, the release wait,
+// function keys struck and held, frame-time step and phase, and whole scripted runs.
+#include <gtest/gtest.h>
+
+#include "intro_test_support.h"
+#include "platform/headless/headless_audio.h"
+#include "platform/keys.h"
+#include "sid/sid_player.h"
+
+namespace {
+
+void fresh_run(const headless_options& options = {}) {
+    fresh_intro(options);
+    headless_audio_reset();
+}
+
+// The first 0.1 s that tune n plays.
+std::vector<uint8_t> first_audio_of(int32_t tune) {
+    select_intro_tune(tune);
+    headless_advance(0.2);
+    EXPECT_TRUE(headless_audio_settle());
+    std::vector<uint8_t> played = headless_audio_played();
+    sid_player_stop();
+    played.resize(8820);
+    return played;
+}
+
+// Frames presented before the scene when nothing is held: one black frame and three equal bursts.
+uint64_t opening_frames(const headless_options& options = {}) {
+    fresh_run(options);
+    noise_burst_fine();
+    return 1 + 3 * headless_frame_count();
+}
+
+}  // namespace
+
+TEST(IntroTunes, EachNumberPlaysItsFileAndSongOthersOnlyStop) {
+    EXPECT_EQ(intro_tune(2).song, 1);
+    EXPECT_EQ(intro_tune(4).song, 11);
+    EXPECT_EQ(intro_tune(12).file, 6);  // the second song of file 6; the twelfth file is not played
+    EXPECT_EQ(intro_tune(12).song, 1);
+    fresh_run();
+    select_intro_tune(3);
+    select_intro_tune(12);
+    EXPECT_EQ(headless_audio_opened(), 2);
+    EXPECT_EQ(headless_audio_open_now(), 1);  // the previous stream was stopped first
+    select_intro_tune(13);
+    select_intro_tune(0);
+    EXPECT_EQ(headless_audio_opened(), 2);
+    EXPECT_EQ(headless_audio_open_now(), 0);
+    // The stand-ins are one tune: tunes 1 and 6 (song 0) sound alike, tune 12 (song 1) does not.
+    const auto six = first_audio_of(6);
+    EXPECT_EQ(six, first_audio_of(1));
+    EXPECT_NE(six, first_audio_of(12));
+    EXPECT_NE(six, std::vector<uint8_t>(six.size(), 0));
+}
+
+TEST(IntroReleaseWait, HeldEscapeOrButtonKeepsTheScreenBlackUntilReleased) {
+    fresh_run();
+    headless_key(vk_escape, true);  // held from before the intro
+    headless_push({10, headless_event::key_up, vk_escape});
+    intro_release_wait();
+    EXPECT_EQ(headless_frame_count(), 11u);  // ten while held, the poll after them sees the release, one more
+    EXPECT_EQ(surface_pixel(headless_last_frame(), 400, 300), 0u);
+    fresh_run();
+    display_state.left_button = 1;
+    headless_push({4, headless_event::mouse_up});  // seen by the fifth present's message pump
+    intro_release_wait();
+    EXPECT_EQ(headless_frame_count(), 6u);
+}
+
+TEST(IntroRun, EscapeFromBeforeTheIntroDoesNotEndIt) {
+    const uint64_t opening = opening_frames();
+    fresh_run();
+    headless_key(vk_escape, true);
+    headless_push({20, headless_event::key_up, vk_escape});
+    headless_push({20 + opening + 10, headless_event::key_down, vk_escape});
+    run_intro();
+    EXPECT_EQ(intro_state.frames_drawn, 10u);  // from the release until the new press
+}
+
+TEST(IntroRun, FunctionKeysStruckSwitchTunesHeldOnesDoNot) {
+    const uint64_t opening = opening_frames();
+    fresh_run();
+    headless_push({5, headless_event::key_down, vk_escape});
+    run_intro();
+    const uint32_t first = intro_state.current_tune;  // virtual time gives every run the same seed
+    ASSERT_TRUE(first >= 1 && first <= 12);
+    const int other = first == 5 ? 6 : 5;
+    fresh_run();
+    const uint64_t f = opening + 2;
+    headless_push({f, headless_event::key_down, vk_f1 + static_cast<int>(first) - 1});  // already playing
+    headless_push({f + 1, headless_event::key_up, vk_f1 + static_cast<int>(first) - 1});
+    headless_push({f + 3, headless_event::key_down, vk_f1 + other - 1});  // held for 20 frames
+    headless_push({f + 23, headless_event::key_up, vk_f1 + other - 1});
+    headless_push({f + 25, headless_event::key_down, vk_f1 + 2});  // F3 and F12 in one frame:
+    headless_push({f + 25, headless_event::key_down, vk_f12});     // both handled, the highest wins
+    headless_push({f + 30, headless_event::key_down, vk_escape});
+    run_intro();
+    EXPECT_EQ(intro_state.current_tune, 12u);
+    EXPECT_EQ(headless_audio_opened(), 4);  // the first tune, the held key once, the pair twice
+    EXPECT_EQ(headless_audio_open_now(), 0);
+}
+
+TEST(IntroRun, FortyMillisecondFramesThenAClickAndThreeSecondsOfNoise) {
+    headless_options o;
+    o.frame_seconds = 0.039;  // with the 1 ms sleep, a 40 ms frame
+    fresh_run(o);
+    headless_push({80, headless_event::mouse_down});
+    run_intro();
+    EXPECT_GT(intro_state.frames_drawn, 10u);
+    EXPECT_NEAR(intro_state.step, 10.0, 1e-6);
+    EXPECT_NEAR(intro_state.phase, 2.0 * static_cast<double>(intro_state.frames_drawn), 1e-6);
+    // The loop began at the pause deadline and lasted phase / 50 seconds; noise and 10 ms followed.
+    const double closing = headless_time() - (intro_state.pause_deadline + intro_state.phase / 50.0);
+    EXPECT_GE(closing, 3.01);
+    EXPECT_LT(closing, 3.01 + 6 * 0.04 + 1e-9);
+    // The music played during the scene and is stopped now.
+    EXPECT_EQ(headless_audio_open_now(), 0);
+    const auto audio = headless_audio_played_all();
+    EXPECT_TRUE(std::any_of(audio.begin(), audio.end(), [](uint8_t b) { return b != 0; }));
+}
+
+TEST(IntroRun, TheSceneShowsBackgroundBarsLinesAndScrollerAndMoves) {
+    headless_options o;
+    o.frame_seconds = 0.1;  // slow frames keep the number of kept frames small
+    const uint64_t opening = opening_frames(o);
+    o.keep_frames = true;
+    fresh_run(o);
+    intro_state.scroll_index = 70;  // the welcome text is on screen from the first frame
+    const uint64_t last = opening + 12;
+    headless_push({last, headless_event::key_down, vk_escape});
+    run_intro();
+    ASSERT_EQ(intro_state.frames_drawn, 12u);
+    const auto& scene = headless_frame(last - 1);
+    bool highlight = false, bar = false, scroller = false;
+    for (int y = 0; y < 600; ++y) {
+        const uint32_t left = surface_pixel(scene, 0, y);
+        bar = bar || (y > 250 && left > 0 && left <= 224);
+        for (int x = 0; x < 800; ++x) {
+            const uint32_t p = surface_pixel(scene, x, y);
+            highlight = highlight || (y >= 92 && y < 125 && p == 0xFFFFFFu);
+            scroller = scroller || (y >= 400 && y < 520 && p == intro_state.scroller_gradient[static_cast<size_t>(y)]);
+        }
+    }
+    EXPECT_EQ(surface_pixel(scene, 0, 1), 0x96u);
+    EXPECT_TRUE(highlight);
+    EXPECT_TRUE(bar);
+    EXPECT_TRUE(scroller);
+    EXPECT_NE(scene, headless_frame(last - 6));
+}
