@@ -6,7 +6,9 @@
 #include <cctype>
 #include <string>
 #include <string_view>
+#include <utility>
 
+#include "content/issue/issue_names.h"
 #include "content/pages/page_data.h"
 #include "tools/pagec/pagec.h"
 
@@ -79,6 +81,19 @@ TEST(PageTables, HelpPageNamesEveryControl) {
                              "'Grunge'", "'Carbon'", "Escape", "Page Down", "Page Up", "Home", "End", "wheel",
                              "Down arrow", "Up arrow", "Scroll bar", "F12", "> Articles Menu", "> Charts Menu"}) {
         EXPECT_NE(help.find(word), std::string::npos) << word;
+    }
+}
+
+TEST(PageTables, InterviewPagesCarryTheInterviewedGroupsNames) {
+    // The articles menu and the intro take the names from issue_names.h; the pages must agree.
+    for (auto [page, group] : {std::pair{17, interviewed_group_1}, std::pair{18, interviewed_group_2}}) {
+        std::string title = "INTERVIEW WITH ";
+        for (const char* c = group; *c != 0; ++c) title += static_cast<char>(std::toupper(static_cast<unsigned char>(*c)));
+        bool titled = false;
+        for (int n = 0; n < 4 && n < page_sources[page].line_count; ++n) {
+            titled |= std::string_view(page_sources[page].lines[n].text).find(title) != std::string_view::npos;
+        }
+        EXPECT_TRUE(titled) << "page " << page << " is titled with " << group;
     }
 }
 

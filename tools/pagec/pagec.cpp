@@ -129,19 +129,19 @@ struct parser {
     }
 
     // "a-b:C" or "a:C", columns counted from 1.
-    bool column_run(std::string_view spec) {
-        size_t colon = spec.find(':');
-        if (colon == std::string_view::npos) return fail("column run '" + std::string(spec) + "' needs the form FROM-TO:C");
-        std::string_view range = spec.substr(0, colon);
+    bool column_run(std::string_view run) {
+        size_t colon = run.find(':');
+        if (colon == std::string_view::npos) return fail("column run '" + std::string(run) + "' needs the form FROM-TO:C");
+        std::string_view range = run.substr(0, colon);
         char c = 0;
-        if (!one_colour(spec.substr(colon + 1), c)) return false;
+        if (!one_colour(run.substr(colon + 1), c)) return false;
         size_t dash = range.find('-');
         int from = 0, to = 0;
         bool ok = dash == std::string_view::npos ? parse_int(range, from) && parse_int(range, to)
                                                  : parse_int(range.substr(0, dash), from) &&
                                                        parse_int(range.substr(dash + 1), to);
         if (!ok || from < 1 || to > pagec_columns || from > to) {
-            return fail("column run '" + std::string(spec) + "' must name columns within 1-80, first not after last");
+            return fail("column run '" + std::string(run) + "' must name columns within 1-80, first not after last");
         }
         for (int k = from; k <= to; ++k) colours[static_cast<size_t>(k - 1)] = c;
         return true;

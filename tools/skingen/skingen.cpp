@@ -273,6 +273,25 @@ void rivet(canvas& c, int cx, int cy, float radius, colour metal, bool screw) {
         }
 }
 
+// A small signal lamp: a soft halo added to the surface and a bright core.
+void lamp(canvas& c, int cx, int cy, colour light) {
+    const int reach = 11;
+    for (int y = -reach; y <= reach; ++y)
+        for (int x = -reach; x <= reach; ++x) {
+            float d = std::sqrt(static_cast<float>(x * x + y * y)), t = 1 - d / static_cast<float>(reach);
+            if (t <= 0) continue;
+            float halo = t * t * 0.95f;
+            colour k = c.get(std::clamp(cx + x, 0, skingen_width - 1), std::clamp(cy + y, 0, skingen_height - 1));
+            colour lit = add(k, scale(light, halo));
+            if (d <= 2.6f) {
+                lit = mix(light, colour{255, 250, 230}, clamp01(1.0f - d / 2.0f));
+            } else if (d <= 3.4f) {
+                lit = scale(light, 0.5f);
+            }
+            c.set(cx + x, cy + y, lit);
+        }
+}
+
 void rivets_at_corners(canvas& c, skingen_rect r, int inset, float radius, colour metal, bool screw) {
     rivet(c, r.x + inset, r.y + inset, radius, metal, screw);
     rivet(c, r.x + r.w - inset, r.y + inset, radius, metal, screw);
@@ -472,6 +491,9 @@ void paint_grunge(canvas& c, const skingen_skin& s, const unsigned char* font, s
         for (int y = 133 + s.bar_shift; y <= 147 + s.bar_shift; y += 2)
             for (int x = 158 + 12 * b; x <= 168 + 12 * b; ++x) c.set(x, y, colour{22, 13, 5});
 
+    // Amber signal lamps on the rims.
+    for (int x : {236, 564}) lamp(c, x, rim.y + 3, amber);
+
     // The stamped name between the panel and the reading plate.
     stamp(c, font, "THE KESTRAVON", 400, 162, 2, colour{170, 110, 40}, 0.55f, colour{}, 0);
 
@@ -481,6 +503,7 @@ void paint_grunge(canvas& c, const skingen_skin& s, const unsigned char* font, s
     bevel(c, frame, 4, 1.45f, 0.45f, false);
     outline(c, grow(frame, 1), colour{0, 0, 0}, 0.6f);
     rivets_at_corners(c, frame, 3, 2.0f, plate, false);
+    for (int x : {64, 736}) lamp(c, x, frame.y + 3, amber);
     c.fill(grow(l.window, 1), colour{4, 3, 2});
     c.fill(l.window, colour{0, 0, 0});
     outline(c, {17, s.band_top - 3, l.window.w - 2, s.band_bottom - s.band_top + 6}, amber_dim, 1.0f);

@@ -6,14 +6,15 @@
 #include <string_view>
 #include <vector>
 
-constexpr int skingen_width = 800, skingen_height = 600;
-constexpr int skingen_stored_bytes = 768 + skingen_width * skingen_height;
+constexpr int skingen_width = 800, skingen_height = 600;                     // the screen
+constexpr int skingen_stored_bytes = 768 + skingen_width * skingen_height;  // palette, then indices
 
 // A rectangle as the magazine's boxes take it: columns x..x+w and rows y..y+h, both ends included.
 struct skingen_rect {
     int x = 0, y = 0, w = -1, h = -1;
 };
 
+// A side button: the label painted on it and the rectangle the magazine tints and hit-tests.
 struct skingen_button {
     std::string label;
     skingen_rect rect;

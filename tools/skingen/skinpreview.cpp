@@ -1,8 +1,9 @@
 // skinpreview: writes each skin as stored, with an overlay of the places the code draws over, and a
-// mock of the magazine's first screen over it (editorial page, articles menu), as PPM files.
+// mock of the magazine's screen over it (the articles menu and a page, the editorial by default), as PPM.
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -105,7 +106,7 @@ void text(image& img, const std::string& s, int x, int y, int style, int tint, i
     }
 }
 
-void mock(image& img, const skingen_skin& s, int skin_number) {
+void mock(image& img, const skingen_skin& s, int skin_number, int page_number, int top_line) {
     bool grunge = skin_number == 1;
     const int band_bottom = s.band_bottom;
     // Buttons: articles menu and tune 1 active, a hover glow on MUSIC.
@@ -150,10 +151,9 @@ void mock(image& img, const skingen_skin& s, int skin_number) {
     std::string ticker(65, ' ');
     ticker += "F1 To select 'Grunge' skin    F2 To select 'Carbon' skin   Selected song: ";
     text(img, ticker.substr(40, 58), 146 - 4, s.ticker_y, 2, 2, 146, 649);
-    // Page 11 from its top.
-    const page_source& page = page_sources[11];
+    const page_source& page = page_sources[page_number];
     for (int r = 0; r < 33; ++r) {
-        int n = r, y = 175 + 12 * r;
+        int n = top_line + r, y = 175 + 12 * r;
         if (n >= page.line_count) break;
         const page_source_line& l = page.lines[n];
         if (y + 6 > 192 && y + 6 < 569) bar_line(img, y + 6, 20, 750, l.rule_code[0] - '0', 300);
@@ -164,15 +164,18 @@ void mock(image& img, const skingen_skin& s, int skin_number) {
             glyph(img, t[k], 32 + 9 * static_cast<int>(k), y, l.style_map[k] - '0', tint_of(l.colour_map[k]), 193, band_bottom, band);
         }
     }
-    int ty = 195;
+    int end_line = page.line_count;
+    for (int n = 0; n < page.line_count; ++n)
+        if (std::string(page.lines[n].text).rfind("<END>", 0) == 0) end_line = n;
+    int ty = end_line > 33 ? 195 + static_cast<int>(std::lround(361.0 / (end_line - 33) * top_line)) : 195;
     grunge ? blend_box(img, 779, ty, 8, 19, 80, 100, 150, 250) : blend_box(img, 783, ty, 9, 19, 80, 50, 150, 250);
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: skinpreview <skin parameters> <output folder>\n");
+    if (argc != 3 && argc != 5) {
+        std::fprintf(stderr, "usage: skinpreview <skin parameters> <output folder> [page top-line]\n");
         return 2;
     }
     std::string source;
@@ -215,7 +218,9 @@ int main(int argc, char** argv) {
         frame(over, s.thumb_x, 195, s.thumb_w, 380, 0x4080FF);                        // thumb travel
         frame(over, l.window.x, l.window.y, l.window.w, l.window.h, 0xFF8000);
         write_ppm(base + "_overlay.ppm", over);
-        mock(img, s, static_cast<int>(n) + 1);
+        int page = argc == 5 ? std::clamp(std::atoi(argv[3]), 1, 20) : 11;
+        int top = argc == 5 ? std::max(0, std::atoi(argv[4])) : 0;
+        mock(img, s, static_cast<int>(n) + 1, page, top);
         write_ppm(base + "_mock.ppm", img);
     }
     return 0;
