@@ -1,0 +1,194 @@
+// The player interface on the headless wave-out device: load, play, stop and free, what is heard while
+// playing, the device output against the offline block sequence, and many start/stop cycles.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <thread>
+
+#include "platform/headless/headless.h"
+#include "platform/headless/headless_audio.h"
+#include "tests/xm/xm_test_modules.h"
+
+using namespace xm_test;
+
+namespace {
+
+struct xm_player_interface : ::testing::Test {
+    void SetUp() override {
+        headless_reset();
+        headless_audio_reset();
+    }
+    void TearDown() override {
+        xm_stop();
+        xm_free();
+        headless_audio_reset();
+    }
+};
+
+// Four rows per order, a note on every row of channel 1 (note = 40 + row), speed 1.
+xmw_module counting_module() {
+    xmw_module m = basic_module(2, {instrument_with(sine_sample(64, 8000))});
+    m.tempo = 1;
+    m.patterns.resize(2);
+    for (int p = 0; p < 2; ++p) {
+        m.patterns[static_cast<size_t>(p)].rows = 4;
+        for (int r = 0; r < 4; ++r) set(m, p, r, 1, {static_cast<uint8_t>(40 + 4 * p + r), 1, 0, 0, 0});
+    }
+    m.orders = {0, 1};
+    return m;
+}
+
+// Moves the virtual clock in 10 ms steps (less than a block) and waits for the output thread to refill
+// behind the device after each, as a real device and thread would run together.
+void play_for(double seconds) {
+    for (double t = 0; t < seconds - 1e-9; t += 0.01) {
+        headless_advance(0.01);
+        uint64_t frames = static_cast<uint64_t>(std::llround(headless_time() * 44100.0));
+        int playing = static_cast<int>((frames % 1768) / 884);
+        auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+        while (xm_player_state.heard_block.load() != playing && std::chrono::steady_clock::now() < deadline)
+            std::this_thread::sleep_for(std::chrono::microseconds(200));
+        ASSERT_EQ(xm_player_state.heard_block.load(), playing);
+    }
+}
+
+TEST_F(xm_player_interface, calls_without_a_song_fail_cleanly) {
+    const char junk[] = "Extended Module! this is not one";
+    EXPECT_EQ(xm_load_from_memory(junk, sizeof junk), 0);
+    EXPECT_FALSE(xm_play());
+    EXPECT_FALSE(xm_stop());
+    EXPECT_FALSE(xm_free());
+    EXPECT_EQ(xm_channel_count(), 0);
+    EXPECT_EQ(xm_heard_cell(0), 0);
+    EXPECT_EQ(xm_heard_order(), 0);
+    EXPECT_EQ(xm_heard_row(), 0);
+    EXPECT_EQ(xm_heard_time(), 0u);
+    EXPECT_EQ(headless_audio_opened(), 0);
+}
+
+TEST_F(xm_player_interface, heard_cell_before_play_is_the_first_row) {
+    ASSERT_NE(load(counting_module(), false), nullptr);
+    EXPECT_EQ(xm_heard_cell(1), 40 | (1 << 8));
+    EXPECT_EQ(xm_heard_cell(0), 0);
+    EXPECT_EQ(xm_heard_cell(2), 0);  // outside the song: bounded
+    EXPECT_EQ(xm_heard_cell(-1), 0);
+    EXPECT_EQ(xm_channel_count(), 2);
+}
+
+TEST_F(xm_player_interface, play_opens_the_device_and_stop_releases_it) {
+    ASSERT_NE(load(counting_module(), false), nullptr);
+    ASSERT_TRUE(xm_play());
+    EXPECT_EQ(headless_audio_opened(), 1);
+    EXPECT_EQ(headless_audio_open_now(), 1);
+    WAVEFORMATEX f = headless_audio_format();
+    EXPECT_EQ(f.nChannels, 2);
+    EXPECT_EQ(f.nSamplesPerSec, 44100u);
+    EXPECT_EQ(f.wBitsPerSample, 16);
+    EXPECT_EQ(f.nBlockAlign, 4);
+    EXPECT_TRUE(xm_stop());
+    EXPECT_EQ(headless_audio_open_now(), 0);
+    EXPECT_EQ(xm_heard_row(), 0);
+    EXPECT_TRUE(xm_stop());  // stopping twice is harmless
+    EXPECT_TRUE(xm_free());
+    EXPECT_EQ(xm_player_state.current_song, nullptr);
+    EXPECT_FALSE(xm_free());
+}
+
+TEST_F(xm_player_interface, heard_position_follows_the_device) {
+    ASSERT_NE(load(counting_module(), false), nullptr);
+    ASSERT_TRUE(xm_play());
+    // Speed 1 at 125 BPM: a row per 882 frames, so the block on the speaker names row ~ block.
+    play_for(0.05);  // frame 2205: the third block, whose last tick (at frame 2646) started row 3
+    EXPECT_EQ(xm_heard_order(), 0);
+    EXPECT_EQ(xm_heard_row(), 3);
+    EXPECT_EQ(xm_heard_cell(1), (40 + 3) | (1 << 8));
+    EXPECT_EQ(xm_heard_time(), 57u);  // 19 ms for each of the three long pieces, 0 for the short ones
+    play_for(0.04);  // the fifth block: its last tick (the sixth) is order 1, row 1
+    EXPECT_EQ(xm_heard_order(), 1);
+    EXPECT_EQ(xm_heard_row(), 1);
+    EXPECT_EQ(xm_heard_cell(1), (40 + 4 + 1) | (1 << 8));
+}
+
+TEST_F(xm_player_interface, device_plays_exactly_the_offline_block_sequence) {
+    xmw_module m = counting_module();
+    std::vector<uint8_t> bytes = xmw_build(m);
+    // Offline: the same sequence of xm_mix_block calls, read from the ring.
+    ASSERT_EQ(xm_load_from_memory(bytes.data(), bytes.size()), 1);
+    xm_prepare_song(xm_player_state.current_song);
+    std::vector<int16_t> offline;
+    for (int b = 0; b < 60; ++b) {
+        const int16_t* block = xm_player_state.ring.data() + xm_player_state.write_block * 884 * 2;
+        xm_mix_block();
+        offline.insert(offline.end(), block, block + 884 * 2);
+    }
+    xm_free();
+
+    ASSERT_EQ(xm_load_from_memory(bytes.data(), bytes.size()), 1);
+    ASSERT_TRUE(xm_play());
+    play_for(1.0);
+    ASSERT_TRUE(headless_audio_settle());
+    std::vector<uint8_t> played = headless_audio_played();
+    ASSERT_EQ(played.size(), 44100u * 4);
+    size_t values = played.size() / 2;
+    ASSERT_LE(values, offline.size());
+    size_t mismatches = 0;
+    for (size_t i = 0; i < values; ++i) {
+        auto v = static_cast<int16_t>(played[2 * i] | (played[2 * i + 1] << 8));
+        mismatches += v != offline[i];
+    }
+    EXPECT_EQ(mismatches, 0u);
+}
+
+TEST_F(xm_player_interface, replay_restarts_from_the_top_with_initial_settings) {
+    xmw_module m = counting_module();
+    set(m, 0, 0, 0, {0, 0, 0, 0x0F, 0x03});  // speed 3
+    set(m, 0, 1, 0, {0, 0, 0, 0x0F, 0x90});  // 144 BPM
+    set(m, 0, 2, 0, {0, 0, 0, 0x10, 0x20});  // global volume 32
+    xm_song* song = load(m, false);
+    ASSERT_TRUE(xm_play());
+    play_for(0.2);
+    EXPECT_TRUE(xm_stop());
+    EXPECT_EQ(song->bpm, 144);
+    EXPECT_EQ(song->global_volume, 32);
+    ASSERT_TRUE(xm_play());  // playing again while playing restarts too
+    ASSERT_TRUE(xm_play());
+    EXPECT_EQ(song->order_position, 0);
+    EXPECT_EQ(song->global_volume, 64);
+    EXPECT_EQ(song->bpm, 125);
+    EXPECT_EQ(headless_audio_open_now(), 1);
+}
+
+TEST_F(xm_player_interface, no_device_means_silence_not_failure) {
+    headless_audio_set_open_result(MMSYSERR_NODRIVER);
+    ASSERT_NE(load(counting_module(), false), nullptr);
+    EXPECT_FALSE(xm_play());
+    EXPECT_EQ(headless_audio_open_now(), 0);
+    EXPECT_EQ(xm_player_state.thread, nullptr);
+    EXPECT_TRUE(xm_stop());
+    EXPECT_TRUE(xm_free());
+    headless_audio_set_open_result(MMSYSERR_NOERROR);
+}
+
+TEST_F(xm_player_interface, loading_over_a_playing_song_releases_it) {
+    ASSERT_NE(load(counting_module(), false), nullptr);
+    ASSERT_TRUE(xm_play());
+    ASSERT_NE(load(basic_module(3), false), nullptr);
+    EXPECT_EQ(headless_audio_open_now(), 0);
+    EXPECT_EQ(xm_channel_count(), 3);
+}
+
+TEST_F(xm_player_interface, thousand_start_stop_free_cycles) {
+    std::vector<uint8_t> bytes = xmw_build(counting_module());
+    for (int i = 0; i < 1000; ++i) {
+        ASSERT_EQ(xm_load_from_memory(bytes.data(), bytes.size()), 1);
+        ASSERT_TRUE(xm_play());
+        if (i % 100 == 0) headless_advance(0.03);  // let the thread refill now and then
+        xm_heard_cell(1);
+        ASSERT_TRUE(xm_stop());
+        ASSERT_TRUE(xm_free());
+    }
+    EXPECT_EQ(headless_audio_open_now(), 0);
+    EXPECT_EQ(headless_audio_opened(), 1000);
+}
+
+}  // namespace

@@ -1,0 +1,94 @@
+// Memory files and the stream layer: bounded reads, clamped seeks, the all-or-nothing callback set.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "xm/xm_mixer.h"
+#include "xm/xm_player.h"
+#include "xm/xm_state.h"
+#include "xm/xm_stream.h"
+
+namespace {
+
+struct xm_memory_stream : ::testing::Test {
+    uint8_t data[10] = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9};
+    xm_stream* s = nullptr;
+    void SetUp() override {
+        xm_set_memory_source(data, sizeof data);
+        xm_set_io(xm_memory_open, xm_memory_close, xm_memory_read, xm_memory_seek, xm_memory_tell);
+        s = xm_stream_open("ignored", 0, 0);
+        ASSERT_NE(s, nullptr);
+    }
+    void TearDown() override { xm_stream_close(s); }
+};
+
+TEST_F(xm_memory_stream, reads_are_bounded_by_the_source) {
+    uint8_t out[16];
+    std::memset(out, 0xAA, sizeof out);
+    xm_stream_seek(s, 6, 0);
+    EXPECT_EQ(xm_stream_read(s, out, 8), 4);  // past the end: only what remains
+    EXPECT_EQ(out[0], 6);
+    EXPECT_EQ(out[3], 9);
+    EXPECT_EQ(out[4], 0xAA);  // the rest of the destination keeps what it held
+    EXPECT_EQ(xm_stream_tell(s), 10);
+    EXPECT_EQ(xm_stream_read(s, out, 1), 0);
+
+    xm_stream_seek(s, 7, 0);
+    EXPECT_EQ(xm_stream_read(s, out, 3), 3);  // exactly the remaining bytes
+    EXPECT_EQ(out[2], 9);
+    EXPECT_EQ(xm_stream_read(s, out, -5), 0);
+}
+
+TEST_F(xm_memory_stream, seeks_stay_inside_the_source) {
+    xm_stream_seek(s, 100, 0);
+    EXPECT_EQ(xm_stream_tell(s), 10);
+    xm_stream_seek(s, 0, 2);
+    EXPECT_EQ(xm_stream_tell(s), 10);
+    xm_stream_seek(s, -3, 2);
+    EXPECT_EQ(xm_stream_tell(s), 7);
+    xm_stream_seek(s, 2, 1);
+    EXPECT_EQ(xm_stream_tell(s), 9);
+    // Before the start: stops at 0 rather than letting a read copy from before the block.
+    xm_stream_seek(s, -50, 1);
+    EXPECT_EQ(xm_stream_tell(s), 0);
+    xm_stream_seek(s, -1, 0);
+    EXPECT_EQ(xm_stream_tell(s), 0);
+    xm_stream_seek(s, 4, 0);
+    xm_stream_seek(s, 1, 7);  // unknown origin leaves the position
+    EXPECT_EQ(xm_stream_tell(s), 4);
+    uint8_t b = 0;
+    EXPECT_EQ(xm_stream_read(s, &b, 1), 1);
+    EXPECT_EQ(b, 4);
+}
+
+TEST(xm_stream_layer, null_stream_does_nothing) {
+    uint8_t b = 7;
+    EXPECT_EQ(xm_stream_read(nullptr, &b, 1), 0);
+    EXPECT_EQ(xm_stream_tell(nullptr), 0);
+    xm_stream_seek(nullptr, 3, 0);
+    xm_stream_close(nullptr);
+    EXPECT_EQ(b, 7);
+}
+
+TEST(xm_stream_layer, incomplete_callback_set_installs_nothing) {
+    xm_set_io(xm_memory_open, xm_memory_close, xm_memory_read, nullptr, xm_memory_tell);
+    EXPECT_FALSE(xm_io_complete());
+    EXPECT_EQ(xm_stream_open(nullptr, 0, 0), nullptr);
+    // A loaded song cannot start without the callbacks.
+    xm_song song{};
+    song.default_bpm = 125;
+    EXPECT_FALSE(xm_start_song(&song));
+    EXPECT_FALSE(xm_prepare_song(&song));
+    xm_stop_song(&song);
+    xm_set_io(xm_memory_open, xm_memory_close, xm_memory_read, xm_memory_seek, xm_memory_tell);
+    EXPECT_TRUE(xm_io_complete());
+}
+
+TEST(xm_stream_layer, open_failure_gives_no_stream) {
+    xm_set_io([](const char*) -> void* { return nullptr; }, xm_memory_close, xm_memory_read, xm_memory_seek,
+              xm_memory_tell);
+    EXPECT_EQ(xm_stream_open(nullptr, 0, 0), nullptr);
+    xm_set_io(xm_memory_open, xm_memory_close, xm_memory_read, xm_memory_seek, xm_memory_tell);
+}
+
+}  // namespace

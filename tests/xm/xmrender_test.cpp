@@ -1,0 +1,99 @@
+// xmrender as a content author runs it: a writer-made module becomes a WAV of the asked length; a
+// file that is not a module gets a one-line reason and exit code 1.
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+#include "tests/xm/xm_test_modules.h"
+
+using namespace xm_test;
+
+namespace {
+
+struct run_result {
+    int exit_code;
+    std::string output;
+};
+
+run_result run(const std::string& args) {
+    std::string command = std::string(XMRENDER_PATH) + " " + args + " 2>&1";
+    std::FILE* pipe = popen(command.c_str(), "r");
+    if (!pipe) return {-1, ""};
+    std::string out;
+    char buffer[256];
+    while (std::fgets(buffer, sizeof buffer, pipe)) out += buffer;
+    int status = pclose(pipe);
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, out};
+}
+
+std::vector<uint8_t> read_all(const std::string& path) {
+    std::ifstream f(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>()};
+}
+
+uint32_t u32(const std::vector<uint8_t>& b, size_t at) {
+    return b[at] | (b[at + 1] << 8) | (b[at + 2] << 16) | (static_cast<uint32_t>(b[at + 3]) << 24);
+}
+
+std::string temp_path(const std::string& name) {
+    return ::testing::TempDir() + "xmrender_" + std::to_string(::getpid()) + "_" + name;
+}
+
+TEST(xm_render_tool, renders_a_module_to_wav) {
+    xmw_module m = basic_module(2, {instrument_with(sine_sample(32, 12000))});
+    set(m, 0, 0, 0, {49, 1, 0, 0, 0});
+    std::string in = temp_path("in.xm"), out = temp_path("out.wav");
+    ASSERT_TRUE(xmw_write_file(in, xmw_build(m)));
+    run_result r = run("--seconds 2 " + in + " " + out);
+    EXPECT_EQ(r.exit_code, 0) << r.output;
+    EXPECT_NE(r.output.find("2 channels"), std::string::npos) << r.output;
+    EXPECT_NE(r.output.find("linear"), std::string::npos) << r.output;
+    EXPECT_NE(r.output.find("BPM 125"), std::string::npos) << r.output;
+
+    std::vector<uint8_t> wav = read_all(out);
+    ASSERT_GE(wav.size(), 44u);
+    EXPECT_EQ(std::string(wav.begin(), wav.begin() + 4), "RIFF");
+    EXPECT_EQ(std::string(wav.begin() + 8, wav.begin() + 16), "WAVEfmt ");
+    EXPECT_EQ(u32(wav, 24), 44100u);                // sample rate
+    EXPECT_EQ(wav[22], 2);                          // channels
+    EXPECT_EQ(wav[34], 16);                         // bits
+    const uint32_t frames = 100 * 884;              // 2 s rounded up to whole 884-frame blocks
+    EXPECT_EQ(u32(wav, 40), frames * 4);
+    EXPECT_EQ(wav.size(), 44u + frames * 4);
+    int peak = 0;
+    for (size_t i = 44; i + 1 < wav.size(); i += 2)
+        peak = std::max(peak, std::abs(static_cast<int16_t>(wav[i] | (wav[i + 1] << 8))));
+    EXPECT_GT(peak, 2000);  // the note sounds
+    std::remove(in.c_str());
+    std::remove(out.c_str());
+}
+
+TEST(xm_render_tool, bad_input_gives_one_line_and_exit_1) {
+    std::string in = temp_path("bad.xm"), out = temp_path("bad.wav");
+    {
+        std::ofstream f(in, std::ios::binary);
+        f << "not a module at all";
+    }
+    run_result r = run(in + " " + out);
+    EXPECT_EQ(r.exit_code, 1);
+    EXPECT_EQ(std::count(r.output.begin(), r.output.end(), '\n'), 1) << r.output;
+    EXPECT_NE(r.output.find("not an XM module"), std::string::npos) << r.output;
+
+    ASSERT_TRUE(xmw_write_file(in, xmw_build(basic_module(40))));
+    r = run(in + " " + out);
+    EXPECT_EQ(r.exit_code, 1);
+    EXPECT_NE(r.output.find("rejected"), std::string::npos) << r.output;
+
+    EXPECT_EQ(run(temp_path("missing.xm") + " " + out).exit_code, 1);
+    EXPECT_EQ(run("--seconds -3 " + in + " " + out).exit_code, 1);
+    EXPECT_EQ(run(in).exit_code, 1);
+    std::remove(in.c_str());
+    std::remove(out.c_str());
+}
+
+}  // namespace
