@@ -1,34 +1,69 @@
-// The main sequence: start-up in order, the running screens, shutdown in order.
+// The main sequence: start-up in order, the intro, the magazine, shutdown in order.
 #include "shell/main_sequence.h"
 
+#include "content/modules/tune_data.h"
+#include "content/pages/page_data.h"
+#include "content/skins/skin_data.h"
 #include "platform/display_backend.h"
 #include "render/display.h"
 #include "render/framebuffer.h"
 #include "render/text.h"
+#include "shell/content_store.h"
+#include "shell/frame_loop.h"
 #include "shell/pointer.h"
 #include "shell/program_data.h"
 #include "shell/shell_state.h"
-#include "shell/test_card.h"
-
-shell_state_t shell_state;
+#include "viewer/menus.h"
+#include "viewer/skins_music.h"
+#include "viewer/viewer_state.h"
+#include "xm/xm_player.h"
 
 namespace {
 constexpr const char* window_title = "The Kestravon - Issue 31";
 }
 
-int kestravon_main() {
+void magazine_start_up() {
     shell_state = shell_state_t{};
+    viewer_state = viewer_state_t{};
     program_data_rewind();
+    create_content_tables();
+    fill_page_tables(page_sources);
+    load_page(11);
+    build_ticker_lines(magazine_tunes);
+    // The intro's texts are built here once the intro joins the sequence.
+    set_menu_strings();
+    build_skin_images(skin_images);
     build_glyph_colours();
     build_pointer_images();
+    set_note_bar_gradients();
+    shell_state.wheel_prev = 0.0;
+    shell_state.wheel_now = 0.0;
+    read_button_table();
+    reset_note_bars();
+    record_tunes(magazine_tunes);
+}
+
+void magazine_enter() {
+    start_tune(1);
+    clear_framebuffer(0);
+    render_skin_backgrounds(0, 0, 799, 599, 0, 0);
+}
+
+int kestravon_main() {
+    magazine_start_up();
 
     display_set_close_on_escape(0);
     display_configure(0, "THE KESTRAVON PREVIEW\rFULL SCREEN?", 0, 1);
     if (!display_open(window_title, screen_width, screen_height)) return -1;
     display_backend_show_cursor(0);
 
-    run_test_card();
+    // ---- The intro runs here: run_intro(); ----
 
+    magazine_enter();
+    run_magazine_loop();
+
+    xm_stop();
+    xm_free();
     display_close();
     return 0;
 }

@@ -1,12 +1,14 @@
 #!/usr/bin/env bash
-# The real executable in a real window under Xvfb: it presents frames, the screen shows text, Escape ends
-# it with exit code 0; a video driver that cannot open ends it with -1 (255 to the shell).
+# The real executable in a real window under Xvfb: the magazine's first screen shows the menu title and
+# page text, a click on "> Letters To The Editor" changes the text window, F2 changes the skin, Escape
+# ends it with exit code 0 and the disk audio file shows that music played; a video driver that cannot
+# open ends it with -1 (255 to the shell).
 # Usage: real_window.sh PATH/TO/kestravon OUTPUT_DIR
 set -u
 exe=$1
 out=${2:-/tmp/kestravon-real-window}
 mkdir -p "$out"
-for tool in Xvfb xdotool import convert; do
+for tool in Xvfb xdotool import convert compare sox; do
     command -v "$tool" >/dev/null || { echo "missing $tool"; exit 1; }
 done
 
@@ -28,7 +30,21 @@ trap cleanup EXIT
 export DISPLAY=$disp
 for _ in $(seq 50); do xdotool getmouselocation >/dev/null 2>&1 && break; sleep 0.1; done
 
-SDL_AUDIODRIVER=dummy "$exe" >"$out/app.log" 2>&1 &
+# The 800 x 600 frame fills the 1024 x 768 screen: screen = frame x 1.28.
+to_screen() { awk -v v="$1" 'BEGIN { printf "%d", v * 1.28 + 0.5 }'; }
+# Crops a frame rectangle (x, y, w, h in frame pixels) out of a screenshot.
+crop() {
+    convert "$1" -crop "$(to_screen "$4")x$(to_screen "$5")+$(to_screen "$2")+$(to_screen "$3")" +repage "$6"
+}
+# Share of a picture's pixels on a light-dark edge: text shows as many edges.
+edge_share() { convert "$1" -colorspace gray -edge 1 -threshold 25% -format "%[fx:mean]" info:; }
+# Number of pixels that differ between two pictures of the same size.
+differing() { compare -metric AE "$1" "$2" null: 2>&1 | awk '{ printf "%d", $1 }'; }
+above() { awk -v a="$1" -v b="$2" 'BEGIN { exit !(a > b) }'; }
+
+audio="$out/audio.raw"
+rm -f "$audio"
+SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$audio" "$exe" >"$out/app.log" 2>&1 &
 app=$!
 
 # Wait until the window is there and something has been presented.
@@ -38,23 +54,51 @@ for _ in $(seq 100); do
     if xdotool search --name "Kestravon" >/dev/null 2>&1; then
         import -window root "$out/screen.png" 2>/dev/null
         lit=$(convert "$out/screen.png" -colorspace gray -threshold 10% -format "%[fx:mean]" info: 2>/dev/null || echo 0)
-        if awk -v m="$lit" 'BEGIN { exit !(m > 0.05) }'; then shown=1; break; fi
+        if above "$lit" 0.05; then shown=1; break; fi
     fi
     sleep 0.2
 done
 [ "$shown" = 1 ] || fail "nothing was presented"
-sleep 0.5
-xdotool mousemove 512 384
-sleep 0.3
-import -window root "$out/screen.png"
+# Park the pointer over the empty margin so that no hover tint changes what is compared.
+xdotool mousemove "$(to_screen 5)" "$(to_screen 590)"
+sleep 1
+import -window root "$out/first.png"
 
-# Not blank: many colours, and text in the top strip (bright, fine detail: many light-dark edges).
-colours=$(convert "$out/screen.png" -format "%k" info:)
+colours=$(convert "$out/first.png" -format "%k" info:)
 [ "$colours" -ge 64 ] || fail "only $colours colours on screen"
-edges=$(convert "$out/screen.png" -crop 1024x60+0+0 +repage -colorspace gray -edge 1 -threshold 25% \
-        -format "%[fx:mean]" info:)
-awk -v e="$edges" 'BEGIN { exit !(e > 0.01) }' || fail "no text in the top strip (edge share $edges)"
-echo "screen: $colours colours, top-strip edge share $edges"
+crop "$out/first.png" 300 40 210 16 "$out/title.png"
+title=$(edge_share "$out/title.png")
+above "$title" 0.05 || fail "no menu title (edge share $title)"
+crop "$out/first.png" 30 200 730 360 "$out/text1.png"
+text=$(edge_share "$out/text1.png")
+above "$text" 0.02 || fail "no page text (edge share $text)"
+echo "first screen: $colours colours, title edges $title, text edges $text"
+
+# "> Letters To The Editor": left column, row 3 of the articles menu. The page changes behind two wipes.
+# Held for a few frames: the loop samples the button once per frame, as a reader's click lasts.
+xdotool mousemove "$(to_screen 200)" "$(to_screen 90)"
+sleep 0.2
+xdotool mousedown 1
+sleep 0.15
+xdotool mouseup 1
+sleep 0.3
+xdotool mousemove "$(to_screen 5)" "$(to_screen 590)"
+sleep 4
+import -window root "$out/letters.png"
+crop "$out/letters.png" 30 200 730 360 "$out/text2.png"
+changed=$(differing "$out/text1.png" "$out/text2.png")
+[ "$changed" -gt 300 ] || fail "the text window did not change after the click ($changed pixels)"
+echo "letters page: $changed pixels of the text window changed"
+
+# F2: the 'Carbon' skin. The left margin beside the text window is skin picture only.
+crop "$out/letters.png" 0 200 18 360 "$out/margin1.png"
+xdotool key F2
+sleep 1
+import -window root "$out/carbon.png"
+crop "$out/carbon.png" 0 200 18 360 "$out/margin2.png"
+skin=$(differing "$out/margin1.png" "$out/margin2.png")
+[ "$skin" -gt 500 ] || fail "F2 did not change the skin ($skin pixels)"
+echo "skin: $skin margin pixels changed"
 
 xdotool key Escape
 code=""
@@ -64,6 +108,11 @@ for _ in $(seq 50); do
 done
 [ -n "$code" ] || fail "Escape did not end the program"
 [ "$code" = 0 ] || fail "exit code $code after Escape"
+
+[ -s "$audio" ] || fail "no audio was written"
+rms=$(sox -t raw -r 44100 -e signed -b 16 -c 2 "$audio" -n stat 2>&1 | awk '/RMS +amplitude/ { print $3 }')
+above "${rms:-0}" 0.001 || fail "the audio is silent (RMS ${rms:-none})"
+echo "audio: $(stat -c %s "$audio") bytes, RMS amplitude $rms"
 
 SDL_VIDEODRIVER=nonexistent SDL_AUDIODRIVER=dummy "$exe" >"$out/fail.log" 2>&1
 code=$?

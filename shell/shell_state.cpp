@@ -1,0 +1,4 @@
+// The one instance of the shell state.
+#include "shell/shell_state.h"
+
+shell_state_t shell_state;

@@ -1,0 +1,106 @@
+// load_page and the page tables: end lines, unpacking of the maps, resets, and bounds.
+#include <gtest/gtest.h>
+
+#include "shell/content_store.h"
+#include "tests/shell/magazine_fixture.h"
+
+namespace {
+std::string repeat(char c, size_t n = 80) { return std::string(n, c); }
+}  // namespace
+
+TEST(LoadPage, EndLineComesFromTheLastMarkerOrIs4999WithoutOne) {
+    fixture_pages pages;
+    pages.add_page(4, 1391);
+    for (int i = 0; i < 276; ++i) pages.add(18, "text");
+    pages.add(18, "<END>");
+    pages.add(18, "after the end one");
+    pages.add(18, "after the end two");
+    for (int i = 0; i < 293; ++i) pages.add(19, "no end mark");
+    pages.add(7, "a");
+    pages.add(7, "<END> first");
+    pages.add(7, "b");
+    pages.add(7, "<END>");
+    create_content_tables();
+    fill_page_tables(pages.finish());
+
+    load_page(4);
+    EXPECT_EQ(shell_state.end_line, 1391);
+    load_page(18);
+    EXPECT_EQ(shell_state.end_line, 276);
+    // Lines past the marker are unpacked, though never shown.
+    EXPECT_EQ(view_char(277, 1), 'a');
+    load_page(19);
+    EXPECT_EQ(shell_state.end_line, 4999);
+    load_page(7);
+    EXPECT_EQ(shell_state.end_line, 3);
+    // The marker's own line keeps what the previous page left there; other lines of it are emptied.
+    EXPECT_EQ(view_char(1, 1), 'n');
+    EXPECT_EQ(view_char(100, 1), 0);
+    load_page(20);  // never filled
+    EXPECT_EQ(shell_state.end_line, 4999);
+    EXPECT_EQ(view_char(0, 1), 0);
+}
+
+TEST(LoadPage, UnpacksTextTintsStylesAndRulesColumnByColumn) {
+    fixture_pages pages;
+    std::string text = "X" + repeat('-', 79) + "Z";  // 81 characters: the last one is never shown
+    std::string colours = "19AV " + repeat('a', 74) + "W";
+    std::string styles = "21" + repeat('2', 77) + "";  // 79 characters: column 80 gets style 0
+    pages.add(1, text, colours, styles, "8");
+    pages.add(1, "short", repeat('E'), repeat('1'), "");
+    pages.add(1, "<END>");
+    create_content_tables();
+    fill_page_tables(pages.finish());
+    load_page(1);
+
+    EXPECT_EQ(view_char(0, 0), 0);
+    EXPECT_EQ(view_tint(0, 0), 1);
+    EXPECT_EQ(view_style(0, 0), 0);
+    EXPECT_EQ(view_char(0, 1), 'X');
+    EXPECT_EQ(view_char(0, 80), '-');
+    EXPECT_EQ(view_tint(0, 1), 1);
+    EXPECT_EQ(view_tint(0, 2), 9);
+    EXPECT_EQ(view_tint(0, 3), 10);
+    EXPECT_EQ(view_tint(0, 4), 31);
+    EXPECT_EQ(view_tint(0, 5), 1);   // space
+    EXPECT_EQ(view_tint(0, 6), 1);   // lower case
+    EXPECT_EQ(view_tint(0, 80), 1);  // 'W' is past 'V'
+    EXPECT_EQ(view_style(0, 1), 2);
+    EXPECT_EQ(view_style(0, 2), 1);
+    EXPECT_EQ(view_style(0, 80), 0);
+    EXPECT_EQ(view_rule_style(0), 8);
+    EXPECT_EQ(view_char(1, 5), 't');
+    EXPECT_EQ(view_char(1, 6), 0);
+    EXPECT_EQ(view_tint(1, 40), 14);
+    EXPECT_EQ(view_rule(1), 0);  // an empty code is not "0"
+    EXPECT_EQ(view_rule_style(1), 0);
+}
+
+TEST(LoadPage, ResetsScrollingAndOverwritesThePreviousPage) {
+    fixture_pages pages;
+    set_up_magazine(pages, {0, 0, 40, 0, 300});
+    load_page(4);
+    shell_state.top_line = 200;
+    shell_state.fine_offset = 7;
+    load_page(2);
+    EXPECT_EQ(shell_state.top_line, 0);
+    EXPECT_EQ(shell_state.fine_offset, 0);
+    EXPECT_EQ(shell_state.end_line, 40);
+    EXPECT_EQ(view_char(200, 1), 0);
+    EXPECT_EQ(view_tint(200, 1), 1);
+}
+
+TEST(PageTables, FillingKeepsAtMost5001LinesAndTintAlphabetIsExact) {
+    fixture_pages pages;
+    for (int i = 0; i < 5100; ++i) pages.add(3, "x");
+    create_content_tables();
+    fill_page_tables(pages.finish());
+    EXPECT_EQ(content_store.pages[3].size(), 5001u);
+    EXPECT_EQ(page_table_cell(5000, 3).text, "x");
+    EXPECT_TRUE(page_table_cell(5001, 3).text.empty());
+    EXPECT_TRUE(page_table_cell(0, 21).text.empty());
+    EXPECT_TRUE(page_table_cell(-1, 3).text.empty());
+    int32_t expected = 1;
+    for (char c : std::string("123456789ABCDEFGHIJKLMNOPQRSTUV")) EXPECT_EQ(tint_of_colour_char(c), expected++);
+    for (char c : std::string("0WZa v!")) EXPECT_EQ(tint_of_colour_char(c), 1);
+}

@@ -1,0 +1,89 @@
+// A small magazine for unit tests: fixture pages instead of the issue's, the real menus and buttons, the
+// headless backend with a display open, and no music.
+#pragma once
+#include <deque>
+#include <string>
+#include <vector>
+
+#include "content/pages/page_data.h"
+#include "platform/headless/headless.h"
+#include "render/display.h"
+#include "render/text.h"
+#include "shell/content_store.h"
+#include "shell/pointer.h"
+#include "shell/program_data.h"
+#include "shell/shell_state.h"
+#include "viewer/menus.h"
+#include "viewer/skins_music.h"
+#include "viewer/viewer_state.h"
+
+// Builds pages line by line; strings live as long as the builder.
+struct fixture_pages {
+    std::deque<std::string> strings;
+    std::vector<std::vector<page_source_line>> lines = std::vector<std::vector<page_source_line>>(21);
+    page_source sources[21]{};
+
+    const char* keep(std::string s) {
+        strings.push_back(std::move(s));
+        return strings.back().c_str();
+    }
+    void add(int page, std::string text, std::string colours = std::string(80, '1'),
+             std::string styles = std::string(80, '1'), std::string rule = "0") {
+        lines[static_cast<size_t>(page)].push_back({keep(std::move(text)), keep(std::move(colours)),
+                                                    keep(std::move(styles)), keep(std::move(rule))});
+    }
+    // A page of n numbered text lines followed by its "<END>" line.
+    void add_page(int page, int n) {
+        for (int i = 0; i < n; ++i) add(page, "line " + std::to_string(i));
+        add(page, "<END>");
+    }
+    const page_source* finish() {
+        for (size_t p = 0; p < 21; ++p)
+            sources[p] = {lines[p].empty() ? nullptr : lines[p].data(), static_cast<int>(lines[p].size())};
+        return sources;
+    }
+};
+
+// Fixture skins: every pixel is palette index 0x40; 'Grunge' maps index i to grey i, 'Carbon' to (i, i, 255 - i).
+constexpr uint8_t fixture_background_level = 0x40;
+inline const unsigned char (*fixture_skins())[skin_image_bytes] {
+    static std::vector<unsigned char> images = [] {
+        std::vector<unsigned char> bytes(2 * skin_image_bytes, fixture_background_level);
+        for (size_t i = 0; i < 256; ++i) {
+            for (size_t c = 0; c < 3; ++c) bytes[3 * i + c] = static_cast<unsigned char>(i);
+            bytes[skin_image_bytes + 3 * i] = bytes[skin_image_bytes + 3 * i + 1] = static_cast<unsigned char>(i);
+            bytes[skin_image_bytes + 3 * i + 2] = static_cast<unsigned char>(255 - i);
+        }
+        return bytes;
+    }();
+    return reinterpret_cast<const unsigned char (*)[skin_image_bytes]>(images.data());
+}
+
+// Resets every magazine table and opens a headless display; pages 1..20 get the given line counts
+// (0: no "<END>" line and no lines).
+inline void set_up_magazine(fixture_pages& pages, const std::vector<int>& counts) {
+    headless_reset();
+    display_state = display_state_t{};
+    display_open("test", 800, 600);
+    shell_state = shell_state_t{};
+    viewer_state = viewer_state_t{};
+    program_data_rewind();
+    create_content_tables();
+    for (size_t p = 1; p < counts.size() && p <= 20; ++p)
+        if (counts[p] > 0) pages.add_page(static_cast<int>(p), counts[p]);
+    fill_page_tables(pages.finish());
+    load_page(11);
+    set_menu_strings();
+    build_glyph_colours();
+    build_pointer_images();
+    set_note_bar_gradients();
+    read_button_table();
+    reset_note_bars();
+    build_skin_images(fixture_skins());
+    render_skin_backgrounds(0, 0, 799, 599, 0, 0);
+}
+
+// The line counts of the issue's pages 1..20 (19 has no end mark; 18's two trailing lines are left out).
+inline std::vector<int> issue_line_counts() {
+    return {0, 38, 32, 51, 1391, 58, 32, 22, 178, 70, 117, 74, 391, 87, 88, 95, 69, 205, 276, 0, 210};
+}
