@@ -1,0 +1,197 @@
+// The intro tunes' tooling: the line assembler, the pattern and order notation, and the 6502 player's
+// behaviour on the chip's registers.
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "content/tunes/asm_text.h"
+#include "content/tunes/sid_music.h"
+#include "sid/sid.h"
+#include "tools/sidtunes/sidtunes.h"
+
+namespace {
+
+std::vector<uint8_t> assemble(const std::string& source) {
+    asm6502 a = asm_begin(0x1000);
+    const std::string error = asm_text(a, source);
+    EXPECT_EQ(error, "");
+    EXPECT_TRUE(asm_finish(a)) << a.error;
+    return a.code;
+}
+
+using bytes = std::vector<uint8_t>;
+
+}  // namespace
+
+// ---- assembler ----------------------------------------------------------------------------------
+
+TEST(LineAssembler, PicksZeroPageOrAbsoluteAndIndexedModes) {
+    EXPECT_EQ(assemble("ptr = $FB\n LDA #$10\n STA $D418 ; volume\n LDA ptr\n LDA (ptr),Y\n STA $0200,X\n"
+                       " LDA $10,X\n LSR A\n ADC ptr+1\n"),
+              (bytes{0xA9, 0x10, 0x8D, 0x18, 0xD4, 0xA5, 0xFB, 0xB1, 0xFB, 0x9D, 0x00, 0x02, 0xB5, 0x10, 0x4A,
+                     0x65, 0xFC}));
+}
+
+TEST(LineAssembler, ResolvesLabelsForwardAndBackward) {
+    EXPECT_EQ(assemble("loop: DEX\n BNE loop\n JMP end\n LDA #<data\n LDX #>data\nend: RTS\ndata: NOP\n"),
+              (bytes{0xCA, 0xD0, 0xFD, 0x4C, 0x0A, 0x10, 0xA9, 0x0B, 0xA2, 0x10, 0x60, 0xEA}));
+}
+
+TEST(LineAssembler, NamesTheLineOfAMistake) {
+    asm6502 a = asm_begin(0x1000);
+    EXPECT_NE(asm_text(a, "NOP\nXYZ #1\n").find("line 2"), std::string::npos);
+    EXPECT_NE(asm_text(a, "STA #1\n"), "");          // no immediate store
+    EXPECT_NE(asm_text(a, "LDA (ptr),X\n"), "");     // only (zp),Y
+    EXPECT_NE(asm_text(a, "LDA #$100\n"), "");       // immediate above a byte
+    EXPECT_NE(asm_text(a, "BNE $1000\n"), "");       // branches take labels
+    asm6502 b = asm_begin(0x1000);
+    EXPECT_EQ(asm_text(b, "JMP nowhere\n"), "");
+    EXPECT_FALSE(asm_finish(b));
+}
+
+// ---- notation -----------------------------------------------------------------------------------
+
+TEST(TuneNotation, EncodesLengthsInstrumentsAndRests) {
+    std::string e;
+    EXPECT_EQ(sid_encode_pattern("0:C4/4 -/4", e), (bytes{0x63, 0x80, 48, 0xA0, 0xFF}));
+    EXPECT_EQ(sid_encode_pattern("2:A4 . B4 . | 3:C5 Bb5", e), (bytes{0x61, 0x82, 57, 59, 0x60, 0x83, 60, 70, 0xFF}));
+    // A rest longer than 32 ticks becomes several rests.
+    EXPECT_EQ(sid_encode_pattern("-/40", e), (bytes{0x7F, 0xA0, 0x67, 0xA0, 0xFF}));
+}
+
+TEST(TuneNotation, RejectsWhatThePlayerCannotPlay) {
+    std::string e;
+    EXPECT_TRUE(sid_encode_pattern("1:C4/33", e).empty());
+    EXPECT_NE(e, "");
+    EXPECT_TRUE(sid_encode_pattern(". 1:C4", e).empty());
+    EXPECT_TRUE(sid_encode_pattern("1:H4", e).empty());
+    EXPECT_TRUE(sid_encode_pattern("C4", e).empty());  // no instrument yet
+    EXPECT_TRUE(sid_encode_pattern("40:C4", e).empty());
+    EXPECT_TRUE(sid_encode_pattern("", e).empty());
+    EXPECT_EQ(sid_note_index("C0"), 0);
+    EXPECT_EQ(sid_note_index("C#4"), 49);
+    EXPECT_EQ(sid_note_index("B7"), 95);
+    EXPECT_EQ(sid_note_index("C8"), -1);
+}
+
+TEST(TuneNotation, OrderListsTransposeAndLoopToAnEntry) {
+    std::string e;
+    // Entry 1 is the transpose at byte 1; entry 3 ("t-3") is at byte 3.
+    EXPECT_EQ(sid_encode_orders("0 t+5 1 t-3 0 loop 1", 2, e), (bytes{0, 0xA5, 1, 0x9D, 0, 0xFF, 1}));
+    EXPECT_EQ(sid_encode_orders("0 t+5 1 t-3 0 loop 3", 2, e), (bytes{0, 0xA5, 1, 0x9D, 0, 0xFF, 3}));
+    EXPECT_TRUE(sid_encode_orders("0 1", 2, e).empty());          // never loops
+    EXPECT_TRUE(sid_encode_orders("0 2 loop 0", 2, e).empty());   // no pattern 2
+    EXPECT_TRUE(sid_encode_orders("0 loop 1", 2, e).empty());     // loop past the list
+    EXPECT_TRUE(sid_encode_orders("0 t+40 loop 0", 2, e).empty());
+}
+
+// ---- player -------------------------------------------------------------------------------------
+
+namespace {
+
+sid_machine machine;
+
+// Builds a tune, loads it and runs init for song 0; false when it would not build.
+bool start(const sid_tune& t) {
+    std::string error;
+    const std::vector<uint8_t> file = sid_tune_build(t, error);
+    EXPECT_EQ(error, "");
+    if (file.empty()) return false;
+    machine_init(machine, 44100);
+    psid_load(machine, file.data(), static_cast<uint16_t>(file.size()));
+    psid_select_song(machine, 0);
+    return true;
+}
+
+void play() { cpu_call(machine, machine.play_address, 0); }
+
+sid_tune small_tune() {
+    sid_tune t;
+    t.name = "test";
+    sid_instrument pulse;
+    pulse.wave1 = pulse.wave2 = 0x41;
+    pulse.ad = 0x00;
+    pulse.sr = 0xF0;
+    sid_instrument chord = pulse;
+    chord.wave1 = 0x81;
+    chord.wave2 = 0x21;
+    chord.arpeggio = 0x47;
+    t.instruments = {pulse, chord};
+    t.patterns = {"0:C4/4 -/4"};
+    sid_song s;
+    s.speed = 2;
+    s.orders = {"0 loop 0", "t+12 0 loop 1", "0 loop 0"};
+    s.transpose = {0, 0, 2};
+    s.instrument_offset = {0, 0, 1};
+    s.cutoff_min = 0x10;
+    s.cutoff_max = 0x12;
+    s.cutoff_speed = 1;
+    t.songs = {s};
+    return t;
+}
+
+}  // namespace
+
+TEST(IntroPlayer, NotesTranspositionInstrumentOffsetAndRests) {
+    ASSERT_TRUE(start(small_tune()));
+    play();
+    const auto& v = machine.regs.voice;
+    EXPECT_EQ(v[0].frequency, sid_note_frequency(60));
+    EXPECT_EQ(v[0].control, 0x41);
+    EXPECT_EQ(v[0].attack_decay, 0x00);
+    EXPECT_EQ(v[0].sustain_release, 0xF0);
+    EXPECT_EQ(v[1].frequency, sid_note_frequency(72));  // order-list transpose
+    // Voice 3: song transpose +2 and instrument 0 + 1: first frame noise, then saw, arpeggio 0/+4/+7.
+    EXPECT_EQ(v[2].frequency, sid_note_frequency(62));
+    EXPECT_EQ(v[2].control, 0x81);
+    play();
+    EXPECT_EQ(v[2].control, 0x21);
+    EXPECT_EQ(v[2].frequency, sid_note_frequency(66));
+    play();
+    EXPECT_EQ(v[2].frequency, sid_note_frequency(69));
+    play();
+    EXPECT_EQ(v[2].frequency, sid_note_frequency(62));
+    // Four ticks of two frames: the rest starts at frame 9 and releases the gate.
+    for (int f = 5; f <= 8; ++f) play();
+    EXPECT_EQ(v[0].control & 1, 1);
+    play();
+    EXPECT_EQ(v[0].control & 1, 0);
+    // The pattern loops: frame 17 plays the note again.
+    for (int f = 10; f <= 16; ++f) play();
+    EXPECT_EQ(v[0].control & 1, 0);
+    play();
+    EXPECT_EQ(v[0].control & 1, 1);
+    EXPECT_EQ(v[1].frequency, sid_note_frequency(72));  // the loop skipped the transpose, which still holds
+}
+
+TEST(IntroPlayer, ReleaseFramesEndANoteBeforeTheNextTick) {
+    sid_tune t = small_tune();
+    t.instruments[0].release_frames = 2;
+    t.patterns = {"0:C4 0:C4"};
+    t.songs[0].speed = 4;
+    ASSERT_TRUE(start(t));
+    std::vector<int> gate;
+    for (int f = 0; f < 8; ++f) {
+        play();
+        gate.push_back(machine.regs.voice[0].control & 1);
+    }
+    EXPECT_EQ(gate, (std::vector<int>{1, 1, 0, 0, 1, 1, 0, 0}));
+}
+
+TEST(IntroPlayer, CutoffBouncesBetweenItsBounds) {
+    ASSERT_TRUE(start(small_tune()));
+    std::vector<int> cut;
+    for (int f = 0; f < 6; ++f) {
+        play();
+        cut.push_back(machine.regs.cutoff_high);
+    }
+    EXPECT_EQ(cut, (std::vector<int>{0x11, 0x12, 0x11, 0x10, 0x10, 0x11}));
+}
+
+TEST(IntroPlayer, BuildRejectsNotesThatTranspositionPushesOffTheTable) {
+    sid_tune t = small_tune();
+    t.songs[0].transpose = {0, 0, 60};
+    std::string error;
+    EXPECT_TRUE(sid_tune_build(t, error).empty());
+    EXPECT_NE(error, "");
+}
