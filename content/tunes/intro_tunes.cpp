@@ -171,7 +171,7 @@ sid_tune harbour_lights() {
         bars4("6:E5/4 A5/2 G5/2 E5/4 D5/2 C5/2 | D5/6 C5/2 A4/8 | C5/4 E5/2 G5/2 A5/4 G5/2 E5/2 | D5/12 -/4"),
         bars4("6:A5/2 -/2 A5/2 C6/2 B5/4 G5/4 | A5/4 F5/4 C5/8 | E5/2 G5/2 C6/4 B5/4 G5/4 | B5/8 D6/8"),
     };
-    t.songs = {song(6, "0 0 0 1 loop 0", "2 loop 0", "3 4 5 4 loop 1")};
+    t.songs = {song(6, "0 0 0 1 loop 0", "2 loop 0", "3 4 5 4 loop 0")};
     return t;
 }
 
