@@ -11,8 +11,6 @@
 
 #include "platform/system.h"
 
-bool xm_mix_plain_only = false;
-
 // ---- Tempo ----
 
 void xm_set_bpm(xm_song* song, int32_t bpm) {
@@ -311,7 +309,7 @@ void mix_voice(xm_voice& v, float* out, int32_t frames) {
         }
         if (count > 0 && s.data) {
             float* dst = out + 2 * done;
-            if (xm_mix_plain_only) mix_plain(s, dst, count, ramp);
+            if (xm_player_state.mix_plain_only) mix_plain(s, dst, count, ramp);
             // A faded-out voice runs on silently (its loop keeps moving) until it is taken again:
             // only its position needs to move.
             else if (!ramp && v.left_target == 0 && v.right_target == 0)

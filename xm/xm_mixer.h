@@ -25,6 +25,3 @@ void xm_mix_block();
 void xm_to_pcm16(int16_t* destination, const float* source, int32_t frames);
 // The output thread: refills the block that is not playing until stop is requested.
 void xm_output_thread(void* unused);
-
-// The plain per-frame mixing loop is used for every segment when set (the reference for the fast path).
-extern bool xm_mix_plain_only;

@@ -207,6 +207,9 @@ struct xm_player {
     float ramp_factor = 0.0f;
     float frame_time = 0.0f;
 
+    // When set, every segment is mixed by the plain per-frame loop (the reference for the fast loops).
+    bool mix_plain_only = false;
+
     // Voices and channels; channel i starts on voice i, its partner is voice i +/- 32.
     std::array<xm_voice, xm_voice_count> voices{};
     std::array<xm_channel, xm_max_channels> channels{};

@@ -12,7 +12,7 @@ namespace {
 
 struct xm_mixer : ::testing::Test {
     void TearDown() override {
-        xm_mix_plain_only = false;
+        xm_player_state.mix_plain_only = false;
         xm_free();
     }
 };
@@ -290,7 +290,7 @@ TEST_F(xm_mixer, fast_loop_matches_plain_loop) {
     std::vector<uint8_t> bytes = xmw_build(m);
     std::vector<std::vector<int16_t>> renders;
     for (bool plain : {true, false}) {
-        xm_mix_plain_only = plain;
+        xm_player_state.mix_plain_only = plain;
         ASSERT_EQ(xm_load_from_memory(bytes.data(), bytes.size()), 1);
         xm_prepare_song(xm_player_state.current_song);
         std::vector<int16_t> pcm;

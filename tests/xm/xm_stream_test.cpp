@@ -61,15 +61,6 @@ TEST_F(xm_memory_stream, seeks_stay_inside_the_source) {
     EXPECT_EQ(b, 4);
 }
 
-TEST(xm_stream_layer, null_stream_does_nothing) {
-    uint8_t b = 7;
-    EXPECT_EQ(xm_stream_read(nullptr, &b, 1), 0);
-    EXPECT_EQ(xm_stream_tell(nullptr), 0);
-    xm_stream_seek(nullptr, 3, 0);
-    xm_stream_close(nullptr);
-    EXPECT_EQ(b, 7);
-}
-
 TEST(xm_stream_layer, incomplete_callback_set_installs_nothing) {
     xm_set_io(xm_memory_open, xm_memory_close, xm_memory_read, nullptr, xm_memory_tell);
     EXPECT_FALSE(xm_io_complete());
