@@ -271,9 +271,8 @@ sid_tune midnight_ferry() {
         bars4("14:C6/6 A#5/2 G5/8 | G#5/6 G5/2 F5/8 | D#5/4 F5/4 G5/4 A#5/4 | C6/16"),
         bars4(bass_drums(roots, "KxoxSxoxKxoxSxSS")),
         bars4(chord_line({"C3m", "G#2", "D#3", "A#2"}, "x.x.x.x.x.x.x.x.")),
-        bars4("-/64"),
     };
-    sid_song crossing = song(8, "0 loop 0", "1 loop 0", "6 2 3 loop 1");
+    sid_song crossing = song(8, "0 loop 0", "1 loop 0", "2 3 loop 0");
     crossing.cutoff_speed = -1;
     sid_song rush = song(5, "4 loop 0", "5 loop 0", "2 3 loop 0");
     rush.transpose = {5, 5, 5};
