@@ -47,7 +47,7 @@ composition compose_glass_meadows() {
     const int bells = compose_pattern(c);
     compose_chords(c, bells, pads, pad_chords, pad, 34);
     compose_bass(c, bells, 3, roots, "x.......x.......", sub, 50);
-    compose_arpeggio(c, bells, 4, bell_chords, figure, 1, bell, 26);
+    compose_arpeggio(c, bells, 4, bell_chords, figure, 1, bell, 36);
     compose_echo(c, bells, 4, 5, 3, 45);
 
     // 2 and 3: the glass lead's two phrases, a shaker drifting in.
@@ -56,9 +56,9 @@ composition compose_glass_meadows() {
     for (int m = 0; m < 2; ++m) {
         const int p = compose_pattern(c);
         themes[m] = p;
-        compose_chords(c, p, pads, pad_chords, pad, 30);
+        compose_chords(c, p, pads, pad_chords, pad, 26);
         compose_bass(c, p, 3, roots, "x.......x.......", sub, 50);
-        compose_arpeggio(c, p, 4, bell_chords, m == 0 ? figure : "3.2.1.0.1.2.3.1.", 1, bell, 20);
+        compose_arpeggio(c, p, 4, bell_chords, m == 0 ? figure : "3.2.1.0.1.2.3.1.", 1, bell, 30);
         compose_echo(c, p, 4, 5, 3, 45);
         compose_track(c, p, 6, 0, leads[m], lead);
         compose_steps(c, p, 7, "....o.......o.o.", shaker, "C4", 14);

@@ -171,7 +171,7 @@ sid_tune harbour_lights() {
         bars4("6:E5/4 A5/2 G5/2 E5/4 D5/2 C5/2 | D5/6 C5/2 A4/8 | C5/4 E5/2 G5/2 A5/4 G5/2 E5/2 | D5/12 -/4"),
         bars4("6:A5/2 -/2 A5/2 C6/2 B5/4 G5/4 | A5/4 F5/4 C5/8 | E5/2 G5/2 C6/4 B5/4 G5/4 | B5/8 D6/8"),
     };
-    t.songs = {song(6, "0 0 0 1 loop 0", "2 loop 0", "3 4 5 4 loop 1")};
+    t.songs = {song(6, "0 0 0 1 loop 0", "2 loop 0", "3 4 5 4 loop 0")};
     return t;
 }
 
@@ -271,9 +271,8 @@ sid_tune midnight_ferry() {
         bars4("14:C6/6 A#5/2 G5/8 | G#5/6 G5/2 F5/8 | D#5/4 F5/4 G5/4 A#5/4 | C6/16"),
         bars4(bass_drums(roots, "KxoxSxoxKxoxSxSS")),
         bars4(chord_line({"C3m", "G#2", "D#3", "A#2"}, "x.x.x.x.x.x.x.x.")),
-        bars4("-/64"),
     };
-    sid_song crossing = song(8, "0 loop 0", "1 loop 0", "6 2 3 loop 1");
+    sid_song crossing = song(8, "0 loop 0", "1 loop 0", "2 3 loop 0");
     crossing.cutoff_speed = -1;
     sid_song rush = song(5, "4 loop 0", "5 loop 0", "2 3 loop 0");
     rush.transpose = {5, 5, 5};
