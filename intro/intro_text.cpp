@@ -36,7 +36,9 @@ std::string upper(std::string s) {
 std::string name_piece(const char* name) {
     const std::string n = upper(name);
     const size_t pad = n.size() < 24 ? (24 - n.size()) / 2 : 0;
-    std::string piece = "a" + std::string(pad, ' ') + n;
+    std::string piece = "a";
+    piece.append(pad, ' ');
+    piece += n;
     if (piece.size() < 25) piece.append(25 - piece.size(), ' ');
     return piece;
 }

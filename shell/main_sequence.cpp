@@ -4,6 +4,7 @@
 #include "content/modules/tune_data.h"
 #include "content/pages/page_data.h"
 #include "content/skins/skin_data.h"
+#include "intro/intro.h"
 #include "platform/display_backend.h"
 #include "render/display.h"
 #include "render/framebuffer.h"
@@ -30,7 +31,7 @@ void magazine_start_up() {
     fill_page_tables(page_sources);
     load_page(11);
     build_ticker_lines(magazine_tunes);
-    // The intro's texts are built here once the intro joins the sequence.
+    build_intro_texts();
     set_menu_strings();
     build_skin_images(skin_images);
     build_glyph_colours();
@@ -57,7 +58,7 @@ int kestravon_main() {
     if (!display_open(window_title, screen_width, screen_height)) return -1;
     display_backend_show_cursor(0);
 
-    // ---- The intro runs here: run_intro(); ----
+    run_intro();
 
     magazine_enter();
     run_magazine_loop();

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# The real executable in a real window under Xvfb: the magazine's first screen shows the menu title and
-# page text, a click on "> Letters To The Editor" changes the text window, F2 changes the skin, Escape
+# The real executable in a real window under Xvfb: the intro shows its scene (bars, stars, embossed
+# lines) moving over audible music and Escape leads on to the magazine, whose first screen shows the
+# menu title and page text, a click on "> Letters To The Editor" changes the text window, F2 changes the skin, Escape
 # ends it with exit code 0 and the disk audio file shows that music played; a video driver that cannot
 # open ends it with -1 (255 to the shell).
 # Usage: real_window.sh PATH/TO/kestravon OUTPUT_DIR
@@ -47,18 +48,38 @@ rm -f "$audio"
 SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$audio" "$exe" >"$out/app.log" 2>&1 &
 app=$!
 
-# Wait until the window is there and something has been presented.
-shown=0
+# Wait until the window is there, then past the release wait and the 1.5 s of opening noise.
 for _ in $(seq 100); do
     kill -0 "$app" 2>/dev/null || fail "the program ended early: $(cat "$out/app.log")"
-    if xdotool search --name "Kestravon" >/dev/null 2>&1; then
-        import -window root "$out/screen.png" 2>/dev/null
-        lit=$(convert "$out/screen.png" -colorspace gray -threshold 10% -format "%[fx:mean]" info: 2>/dev/null || echo 0)
-        if above "$lit" 0.05; then shown=1; break; fi
-    fi
-    sleep 0.2
+    xdotool search --name "Kestravon" >/dev/null 2>&1 && break
+    sleep 0.1
 done
-[ "$shown" = 1 ] || fail "nothing was presented"
+sleep 4
+import -window root "$out/intro1.png"
+sleep 1
+import -window root "$out/intro2.png"
+# The intro scene, not noise: mostly dark, many colours, bright highlights of the embossed letters.
+for shot in intro1 intro2; do
+    colours=$(convert "$out/$shot.png" -format "%k" info:)
+    [ "$colours" -ge 64 ] || fail "$shot: only $colours colours"
+    dark=$(convert "$out/$shot.png" -colorspace gray -threshold 30% -negate -format "%[fx:mean]" info:)
+    above "$dark" 0.4 || fail "$shot: not the intro scene (dark share $dark)"
+    bright=$(convert "$out/$shot.png" -colorspace gray -threshold 85% -format "%[fx:mean]" info:)
+    above "$bright" 0.002 || fail "$shot: no letter highlights (bright share $bright)"
+    echo "$shot: $colours colours, dark share $dark, bright share $bright"
+done
+moved=$(differing "$out/intro1.png" "$out/intro2.png")
+[ "$moved" -gt 10000 ] || fail "the intro scene did not move ($moved pixels differ)"
+# The intro's tune: 16-bit mono samples so far, not all silence.
+[ -s "$audio" ] || fail "no intro audio was written"
+loud=$(od -An -v -t d2 -w2 "$audio" | awk '{ v = $1 < 0 ? -$1 : $1; if (v > 1000) n++ } END { print n + 0 }')
+[ "$loud" -gt 1000 ] || fail "the intro's music is silent ($loud loud samples)"
+echo "intro: $moved pixels moved in a second, $loud loud samples"
+
+# Escape: the closing noise (3 s), then the magazine.
+xdotool key Escape
+sleep 4.5
+kill -0 "$app" 2>/dev/null || fail "the program ended after the intro: $(cat "$out/app.log")"
 # Park the pointer over the empty margin so that no hover tint changes what is compared.
 xdotool mousemove "$(to_screen 5)" "$(to_screen 590)"
 sleep 1
