@@ -16,9 +16,11 @@
 
 namespace {
 
-// 512 frames (11.6 ms at 44100 Hz) per pull: small enough that a two-block ring of 884-frame blocks,
-// refilled by a thread polling every 5 ms, is refilled long before the device reaches the block again.
-constexpr Uint16 sdl_wave_frames = 512;
+// 256 frames (5.8 ms at 44100 Hz) per pull: the device reads this far ahead of what it plays, so it
+// must stay well under a block of the module player's two-block ring of 884-frame blocks, which a
+// thread polling every 5 ms refills; at 256 frames a refill has about 14 ms to spare even when the
+// thread wakes late on a busy machine.
+constexpr Uint16 sdl_wave_frames = 256;
 
 struct sdl_wave_data {
     SDL_AudioDeviceID id = 0;
