@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "content/modules/tunes.h"
+#include "tools/toolkit/tool_io.h"
 #include "tools/xmwriter/xmwriter.h"
 
 namespace {
@@ -50,15 +51,5 @@ int main(int argc, char** argv) {
                escaped(module_tunes[t].composer) + "\"},\n";
     }
     out += "};\n";
-    std::FILE* f = std::fopen(argv[1], "wb");
-    if (!f) {
-        std::fprintf(stderr, "modulegen: cannot write %s\n", argv[1]);
-        return 1;
-    }
-    const bool ok = std::fwrite(out.data(), 1, out.size(), f) == out.size();
-    if (std::fclose(f) != 0 || !ok) {
-        std::fprintf(stderr, "modulegen: cannot write %s\n", argv[1]);
-        return 1;
-    }
-    return 0;
+    return tool_write_output(argv[1], out, "modulegen") ? 0 : 1;
 }

@@ -5,17 +5,7 @@
 #include <vector>
 
 #include "content/tunes/intro_tunes.h"
-
-namespace {
-
-bool write_file(const std::string& path, const std::string& text) {
-    std::FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f) return false;
-    const bool ok = std::fwrite(text.data(), 1, text.size(), f) == text.size();
-    return std::fclose(f) == 0 && ok;
-}
-
-}  // namespace
+#include "tools/toolkit/tool_io.h"
 
 int main(int argc, char** argv) {
     if (argc < 2 || argc > 3) {
@@ -35,10 +25,7 @@ int main(int argc, char** argv) {
         const std::string name = "file" + std::to_string(t + 1);
         if (argc == 3) {
             const std::string path = std::string(argv[2]) + "/intro" + (t + 1 < 10 ? "0" : "") + std::to_string(t + 1) + ".sid";
-            if (!write_file(path, std::string(bytes.begin(), bytes.end()))) {
-                std::fprintf(stderr, "tunegen: cannot write %s\n", path.c_str());
-                return 1;
-            }
+            if (!tool_write_output(path, std::string(bytes.begin(), bytes.end()), "tunegen")) return 1;
         }
         out += "const unsigned char " + name + "[" + std::to_string(bytes.size()) + "] = {";
         for (size_t i = 0; i < bytes.size(); ++i) {
@@ -53,9 +40,5 @@ int main(int argc, char** argv) {
         out += "    {" + name + ", sizeof " + name + "},\n";
     }
     out += "};\n";
-    if (!write_file(argv[1], out)) {
-        std::fprintf(stderr, "tunegen: cannot write %s\n", argv[1]);
-        return 1;
-    }
-    return 0;
+    return tool_write_output(argv[1], out, "tunegen") ? 0 : 1;
 }

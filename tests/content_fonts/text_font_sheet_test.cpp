@@ -7,6 +7,7 @@
 
 #include "content/fonts/text_font.h"
 #include "tools/fontc/fontc.h"
+#include "tools/toolkit/tool_io.h"
 
 namespace {
 
@@ -30,7 +31,7 @@ int ink(int code, int style, int at_least = 1) {
 
 TEST(TextFontSheet, IsTheCompiledShippedSource) {
     std::string source;
-    ASSERT_TRUE(fontc_read_file(KV_TEXT_FONT_SOURCE, source)) << KV_TEXT_FONT_SOURCE;
+    ASSERT_TRUE(tool_read_text(KV_TEXT_FONT_SOURCE, source)) << KV_TEXT_FONT_SOURCE;
     std::vector<unsigned char> data;
     std::string error;
     ASSERT_TRUE(fontc_compile(source, "text_font.txt", data, error)) << error;

@@ -10,13 +10,14 @@
 #include "content/fonts/text_font.h"
 #include "content/skins/skin_data.h"
 #include "tools/skingen/skingen.h"
+#include "tools/toolkit/tool_io.h"
 
 namespace {
 
 std::vector<skingen_skin> shipped() {
     std::string source, error;
     std::vector<skingen_skin> skins;
-    EXPECT_TRUE(skingen_read_file(KV_SKIN_PARAMETERS, source));
+    EXPECT_TRUE(tool_read_text(KV_SKIN_PARAMETERS, source));
     EXPECT_TRUE(skingen_parse(source, "skins.txt", skins, error)) << error;
     return skins;
 }

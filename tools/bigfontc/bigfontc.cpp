@@ -3,6 +3,8 @@
 // Sections: source reading helpers; blocks and their pixels; the parser; the C++ emitter.
 #include "tools/bigfontc/bigfontc.h"
 
+#include "tools/toolkit/tool_text.h"
+
 #include <array>
 #include <charconv>
 #include <cstdio>
@@ -10,26 +12,6 @@
 namespace {
 
 // ---- source reading helpers ----
-
-std::string_view trim(std::string_view s) {
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r')) s.remove_suffix(1);
-    return s;
-}
-
-std::string_view next_word(std::string_view& s) {
-    s = trim(s);
-    size_t end = s.find_first_of(" \t");
-    std::string_view word = s.substr(0, end);
-    s = end == std::string_view::npos ? std::string_view{} : trim(s.substr(end));
-    return word;
-}
-
-bool parse_int(std::string_view s, int base, int& out) {
-    if (s.empty()) return false;
-    auto [ptr, ec] = std::from_chars(s.data(), s.data() + s.size(), out, base);
-    return ec == std::errc{} && ptr == s.data() + s.size();
-}
 
 // Decodes the UTF-8 character at s[at], advancing at; -1 for a malformed or truncated sequence.
 int decode_utf8(std::string_view s, size_t& at) {
@@ -94,7 +76,7 @@ std::string code_name(int code) {
 
 bool parse_colour(parse_state& p, std::string_view rest, std::array<int, 3>& rgb) {
     for (int& v : rgb) {
-        if (!parse_int(next_word(rest), 10, v) || v < 0 || v > 255)
+        if (!tool_parse_int(tool_next_word(rest), 10, v) || v < 0 || v > 255)
             return p.fail("a colour is three numbers 0 to 255 (red green blue)");
     }
     if (!rest.empty()) return p.fail("unexpected text after the colour");
@@ -117,13 +99,10 @@ bool bigfontc_compile(std::string_view source, std::string_view name, std::vecto
     int code = -1;      // glyph being read, -1 outside a glyph
     int glyph_row = 0;  // next block row of that glyph
     size_t pos = 0;
-    while (pos < source.size()) {
-        size_t end = source.find('\n', pos);
-        if (end == std::string_view::npos) end = source.size();
-        std::string_view raw = source.substr(pos, end - pos);
-        pos = end + 1;
+    std::string_view raw;
+    while (tool_next_line(source, pos, raw)) {
         ++p.line;
-        std::string_view text = trim(raw);
+        std::string_view text = tool_trim(raw);
 
         if (code >= 0) {
             // Inside a glyph: exactly eight rows of eight blocks between bars.
@@ -160,7 +139,7 @@ bool bigfontc_compile(std::string_view source, std::string_view name, std::vecto
 
         if (text.empty() || text.front() == '#') continue;
         std::string_view rest = text;
-        std::string_view word = next_word(rest);
+        std::string_view word = tool_next_word(rest);
         if (word == "top" || word == "bottom") {
             bool& have = word == "top" ? have_top : have_bottom;
             if (have) return p.fail("'" + std::string(word) + "' given twice");
@@ -168,9 +147,9 @@ bool bigfontc_compile(std::string_view source, std::string_view name, std::vecto
             colour_line = p.line;
             if (!parse_colour(p, rest, word == "top" ? top : bottom)) return false;
         } else if (word == "glyph") {
-            std::string_view id = next_word(rest);
+            std::string_view id = tool_next_word(rest);
             int c = -1;
-            if (id.size() < 3 || id.substr(0, 2) != "U+" || !parse_int(id.substr(2), 16, c))
+            if (id.size() < 3 || id.substr(0, 2) != "U+" || !tool_parse_int(id.substr(2), 16, c))
                 return p.fail("expected 'glyph U+XXXX'");
             if (c < bigfontc_first_code || c > bigfontc_last_code)
                 return p.fail("glyph " + code_name(c) + " outside the font's codes U+0020 to U+005A");

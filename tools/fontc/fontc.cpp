@@ -1,12 +1,14 @@
 // Text font compiler: parses the glyph source, checks every block, and lays the glyphs into the sheet.
 //
 // Sections: source reading helpers; the parser (directives, glyph headers, block rows); the final
-// checks and palette; file reading; the C++ emitter.
+// checks and palette; reading a source file; the C++ emitter.
 #include "tools/fontc/fontc.h"
+
+#include "tools/toolkit/tool_io.h"
+#include "tools/toolkit/tool_text.h"
 
 #include <algorithm>
 #include <array>
-#include <charconv>
 #include <cstdio>
 
 namespace {
@@ -35,27 +37,6 @@ std::string describe(int code) {
         std::snprintf(buf, sizeof buf, "U+%04X", static_cast<unsigned>(code));
     }
     return buf;
-}
-
-std::string_view trim(std::string_view s) {
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
-    return s;
-}
-
-// Splits off the first space-separated word.
-std::string_view next_word(std::string_view& s) {
-    s = trim(s);
-    size_t end = s.find_first_of(" \t");
-    std::string_view word = s.substr(0, end);
-    s = end == std::string_view::npos ? std::string_view{} : trim(s.substr(end));
-    return word;
-}
-
-bool parse_int(std::string_view s, int base, int& out) {
-    if (s.empty()) return false;
-    auto [ptr, ec] = std::from_chars(s.data(), s.data() + s.size(), out, base);
-    return ec == std::errc{} && ptr == s.data() + s.size();
 }
 
 // Decodes exactly one UTF-8 character filling s; -1 when s is not one well-formed character.
@@ -124,10 +105,10 @@ struct parser {
     }
 
     bool directive_level(std::string_view rest) {
-        std::string_view ch = next_word(rest);
-        std::string_view val = next_word(rest);
+        std::string_view ch = tool_next_word(rest);
+        std::string_view val = tool_next_word(rest);
         int v = 0;
-        if (ch.size() != 1 || !rest.empty() || !parse_int(val, 10, v)) {
+        if (ch.size() != 1 || !rest.empty() || !tool_parse_int(val, 10, v)) {
             return fail(line_no, "expected 'level <character> <value 1..255>'");
         }
         unsigned char c = static_cast<unsigned char>(ch[0]);
@@ -148,7 +129,7 @@ struct parser {
         if (shade_seen) return fail(line_no, "shade given twice");
         for (int r = 0; r < fontc_cell_height; ++r) {
             int v = 0;
-            if (!parse_int(next_word(rest), 10, v) || v < 1 || v > 100) {
+            if (!tool_parse_int(tool_next_word(rest), 10, v) || v < 1 || v > 100) {
                 return fail(line_no,
                             "expected 'shade' with 12 percentages 1..100, one per row of the heading face");
             }
@@ -161,9 +142,9 @@ struct parser {
 
     bool directive_char(std::string_view rest) {
         if (!close_glyph()) return false;
-        std::string_view id = next_word(rest);
+        std::string_view id = tool_next_word(rest);
         int code = -1;
-        if (id.size() < 3 || id.substr(0, 2) != "U+" || !parse_int(id.substr(2), 16, code)) {
+        if (id.size() < 3 || id.substr(0, 2) != "U+" || !tool_parse_int(id.substr(2), 16, code)) {
             return fail(line_no, "expected 'char U+XXXX' optionally followed by the character itself");
         }
         if (code < 32 || code > 255) {
@@ -194,7 +175,7 @@ struct parser {
         if (!close_block()) return false;
         if (glyph.code < 0) return fail(line_no, "'style' before any 'char' line");
         int s = 0;
-        if (!parse_int(trim(rest), 10, s) || (s != 1 && s != 2))
+        if (!tool_parse_int(tool_trim(rest), 10, s) || (s != 1 && s != 2))
             return fail(line_no, "expected 'style 1' or 'style 2'");
         if (glyph.has_style[static_cast<size_t>(s)]) {
             return fail(line_no, describe(glyph.code) + " has two style " + std::to_string(s) + " blocks");
@@ -246,9 +227,9 @@ struct parser {
         if (!text.empty() && text.back() == '\r') text.remove_suffix(1);
         if (!text.empty() && text.front() == '|') return block_row(text);
         if (!close_block()) return false;
-        std::string_view rest = trim(text);
+        std::string_view rest = tool_trim(text);
         if (rest.empty() || rest.front() == '#') return true;
-        std::string_view word = next_word(rest);
+        std::string_view word = tool_next_word(rest);
         if (word == "level") return directive_level(rest);
         if (word == "shade") return directive_shade(rest);
         if (word == "char") return directive_char(rest);
@@ -269,12 +250,10 @@ bool fontc_compile(std::string_view source, std::string_view name, std::vector<u
     std::vector<unsigned char> out(static_cast<size_t>(fontc_data_size), 0);
     parser p(name, out, error);
     size_t pos = 0;
-    while (pos < source.size()) {
-        size_t end = source.find('\n', pos);
-        if (end == std::string_view::npos) end = source.size();
+    std::string_view text;
+    while (tool_next_line(source, pos, text)) {
         ++p.line_no;
-        if (!p.line(source.substr(pos, end - pos))) return false;
-        pos = end + 1;
+        if (!p.line(text)) return false;
     }
     if (!p.close_glyph()) return false;
     for (int c = 32; c <= 126; ++c) {
@@ -293,16 +272,13 @@ bool fontc_compile(std::string_view source, std::string_view name, std::vector<u
     return true;
 }
 
-bool fontc_read_file(const char* path, std::string& out) {
-    std::FILE* f = std::fopen(path, "rb");
-    if (f == nullptr) return false;
-    out.clear();
-    char buf[65536];
-    size_t n = 0;
-    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) out.append(buf, n);
-    bool ok = std::ferror(f) == 0;
-    std::fclose(f);
-    return ok;
+bool fontc_compile_file(const char* path, const char* tool_name, std::vector<unsigned char>& data) {
+    std::string source;
+    if (!tool_read_source(path, source, tool_name)) return false;
+    std::string error;
+    if (fontc_compile(source, path, data, error)) return true;
+    std::fprintf(stderr, "%s\n", error.c_str());
+    return false;
 }
 
 // ---- the C++ emitter ----

@@ -17,9 +17,9 @@ constexpr int fontc_data_size = fontc_sheet_width * fontc_sheet_height + fontc_p
 bool fontc_compile(std::string_view source, std::string_view name, std::vector<unsigned char>& data,
                    std::string& error);
 
-// Reads a whole file into out; false when it cannot be opened or read. Used by the tools and the checker
-// test.
-bool fontc_read_file(const char* path, std::string& out);
+// Reads and compiles the source file at path for the compiler and the preview; on failure prints
+// "<tool>: cannot read <path>" or the compile error and returns false.
+bool fontc_compile_file(const char* path, const char* tool_name, std::vector<unsigned char>& data);
 
 // Renders compiled data as the C++ source that defines text_font_data; called by the build step.
 std::string fontc_emit_cpp(const std::vector<unsigned char>& data, std::string_view source_name);

@@ -141,17 +141,8 @@ int main(int argc, char** argv) {
                      "usage: fontpreview <font source> <output .ppm> [sample text, UTF-8, one line a row]\n");
         return 2;
     }
-    std::string source;
-    if (!fontc_read_file(argv[1], source)) {
-        std::fprintf(stderr, "fontpreview: cannot read %s\n", argv[1]);
-        return 1;
-    }
     std::vector<unsigned char> data;
-    std::string error;
-    if (!fontc_compile(source, argv[1], data, error)) {
-        std::fprintf(stderr, "%s\n", error.c_str());
-        return 1;
-    }
+    if (!fontc_compile_file(argv[1], "fontpreview", data)) return 1;
     std::vector<sample_line> lines = default_sample;
     if (argc > 3) {
         // A sample file: lines starting with "2 " are drawn in the heading face.

@@ -3,32 +3,9 @@
 // Sections: line checks; the parser (directives and page lines); the page set; the emitter.
 #include "tools/pagec/pagec.h"
 
-#include <charconv>
 #include <cstdio>
 
-namespace {
-
-std::string_view trim(std::string_view s) {
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
-    return s;
-}
-
-std::string_view next_word(std::string_view& s) {
-    s = trim(s);
-    size_t end = s.find_first_of(" \t");
-    std::string_view word = s.substr(0, end);
-    s = end == std::string_view::npos ? std::string_view{} : trim(s.substr(end));
-    return word;
-}
-
-bool parse_int(std::string_view s, int& out) {
-    if (s.empty()) return false;
-    auto [ptr, ec] = std::from_chars(s.data(), s.data() + s.size(), out);
-    return ec == std::errc{} && ptr == s.data() + s.size();
-}
-
-}  // namespace
+#include "tools/toolkit/tool_text.h"
 
 // ---- line checks ----
 
@@ -137,9 +114,10 @@ struct parser {
         if (!one_colour(run.substr(colon + 1), c)) return false;
         size_t dash = range.find('-');
         int from = 0, to = 0;
-        bool ok = dash == std::string_view::npos ? parse_int(range, from) && parse_int(range, to)
-                                                 : parse_int(range.substr(0, dash), from) &&
-                                                       parse_int(range.substr(dash + 1), to);
+        bool ok = dash == std::string_view::npos
+                      ? tool_parse_int(range, 10, from) && tool_parse_int(range, 10, to)
+                      : tool_parse_int(range.substr(0, dash), 10, from) &&
+                            tool_parse_int(range.substr(dash + 1), 10, to);
         if (!ok || from < 1 || to > pagec_columns || from > to) {
             return fail("column run '" + std::string(run) + "' must name columns within 1-80, first not after last");
         }
@@ -148,11 +126,11 @@ struct parser {
     }
 
     bool directive(std::string_view rest) {
-        std::string_view word = next_word(rest);
+        std::string_view word = tool_next_word(rest);
         if (word == "page") {
             int n = 0;
             if (page.number != 0) return fail("'@page' given twice");
-            if (!parse_int(rest, n) || n < 1 || n > pagec_page_count) return fail("'@page' needs a number 1-20");
+            if (!tool_parse_int(rest, 10, n) || n < 1 || n > pagec_page_count) return fail("'@page' needs a number 1-20");
             page.number = n;
             return true;
         }
@@ -166,7 +144,7 @@ struct parser {
         if (word == "columns") {
             if (rest.empty()) return fail("'@columns' needs at least one run FROM-TO:C");
             while (!rest.empty()) {
-                if (!column_run(next_word(rest))) return false;
+                if (!column_run(tool_next_word(rest))) return false;
             }
             return true;
         }
@@ -189,7 +167,7 @@ struct parser {
         }
         if (word == "blank") {
             int n = 0;
-            if (!parse_int(rest, n) || n < 1 || n > 5000) return fail("'@blank' needs a count 1-5000");
+            if (!tool_parse_int(rest, 10, n) || n < 1 || n > 5000) return fail("'@blank' needs a count 1-5000");
             if (pending_rule != '0') return fail("'@blank' follows '@rule' with no line between");
             for (int i = 0; i < n; ++i) {
                 if (!add({}, '0')) return false;
@@ -222,12 +200,10 @@ bool pagec_compile(std::string_view source, std::string_view name, pagec_page& p
     pagec_page out;
     parser p{name, out, error};
     size_t pos = 0;
-    while (pos < source.size()) {
-        size_t end = source.find('\n', pos);
-        if (end == std::string_view::npos) end = source.size();
+    std::string_view text;
+    while (tool_next_line(source, pos, text)) {
         ++p.line_no;
-        if (!p.line(source.substr(pos, end - pos))) return false;
-        pos = end + 1;
+        if (!p.line(text)) return false;
     }
     if (out.number == 0) return p.fail("no '@page N' line");
     if (p.pending_rule != '0') {
@@ -320,17 +296,4 @@ std::string pagec_emit_cpp(const std::vector<pagec_page>& pages) {
     }
     s += "};\n";
     return s;
-}
-
-// Reads a whole file into out with stdio; false when it cannot be opened or read.
-bool pagec_read_file(const char* path, std::string& out) {
-    std::FILE* f = std::fopen(path, "rb");
-    if (f == nullptr) return false;
-    out.clear();
-    char buf[65536];
-    size_t n = 0;
-    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) out.append(buf, n);
-    bool ok = std::ferror(f) == 0;
-    std::fclose(f);
-    return ok;
 }

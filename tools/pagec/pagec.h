@@ -39,6 +39,3 @@ bool pagec_check_set(const std::vector<pagec_page>& pages, const std::vector<std
 
 // Renders the pages (any order, each page once) as the C++ source defining page_sources.
 std::string pagec_emit_cpp(const std::vector<pagec_page>& pages);
-
-// Reads a whole file into out (stdio); false when it cannot be opened or read.
-bool pagec_read_file(const char* path, std::string& out);

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "sid/sid.h"
+#include "tools/toolkit/tool_io.h"
 
 namespace {
 
@@ -24,20 +25,6 @@ bool parse_number(const char* text, long max, long& out) {
     if (!*text || *end || v < 0 || v > max) return false;
     out = v;
     return true;
-}
-
-bool read_file(const char* path, std::vector<uint8_t>& bytes) {
-    std::FILE* f = std::fopen(path, "rb");
-    if (!f) return false;
-    uint8_t chunk[4096];
-    size_t n = 0;
-    // Stop just past the largest size a tune may have; the check below then names the problem.
-    while ((n = std::fread(chunk, 1, sizeof chunk, f)) > 0 && bytes.size() <= 0x10000) {
-        bytes.insert(bytes.end(), chunk, chunk + n);
-    }
-    const bool ok = !std::ferror(f);
-    std::fclose(f);
-    return ok;
 }
 
 void put32(std::vector<uint8_t>& out, uint32_t v) {
@@ -80,7 +67,9 @@ int main(int argc, char** argv) {
     if (paths.size() != 2) return fail("usage: sidrender [--song N] [--seconds N] INPUT.sid OUTPUT.wav");
 
     std::vector<uint8_t> file;
-    if (!read_file(paths[0], file)) return fail(std::string("cannot read ") + paths[0]);
+    std::string reason;
+    // A PSID file is at most 65535 bytes: anything longer is refused before it is all read.
+    if (!tool_read_bytes(paths[0], file, reason, 0xFFFF)) return fail(reason);
     if (const char* problem = psid_problem(file.data(), static_cast<uint32_t>(file.size()))) {
         return fail(std::string(paths[0]) + ": " + problem);
     }

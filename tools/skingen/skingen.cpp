@@ -4,8 +4,10 @@
 // letters); the 'grunge' look; the 'carbon' look; palette reduction; the C++ emitter.
 #include "tools/skingen/skingen.h"
 
+#include "tools/toolkit/tool_io.h"
+#include "tools/toolkit/tool_text.h"
+
 #include <algorithm>
-#include <charconv>
 #include <cstdio>
 #include <cmath>
 #include <numeric>
@@ -14,26 +16,15 @@
 
 namespace {
 
-std::string_view trim(std::string_view s) {
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t' || s.front() == '\r')) s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r')) s.remove_suffix(1);
-    return s;
-}
-
 std::vector<std::string_view> words_of(std::string_view s) {
     std::vector<std::string_view> out;
-    s = trim(s);
-    while (!s.empty()) {
-        size_t end = s.find_first_of(" \t");
-        out.push_back(s.substr(0, end));
-        s = end == std::string_view::npos ? std::string_view{} : trim(s.substr(end));
-    }
+    s = tool_trim(s);
+    while (!s.empty()) out.push_back(tool_next_word(s));
     return out;
 }
 
 bool to_int(std::string_view s, int lo, int hi, int& out) {
-    auto [p, ec] = std::from_chars(s.data(), s.data() + s.size(), out);
-    return ec == std::errc{} && p == s.data() + s.size() && out >= lo && out <= hi;
+    return tool_parse_int(s, 10, out) && out >= lo && out <= hi;
 }
 
 }  // namespace
@@ -47,11 +38,8 @@ bool skingen_parse(std::string_view source, std::string_view name, std::vector<s
         return false;
     };
     size_t pos = 0;
-    while (pos < source.size()) {
-        size_t end = source.find('\n', pos);
-        if (end == std::string_view::npos) end = source.size();
-        std::string_view line = source.substr(pos, end - pos);
-        pos = end + 1;
+    std::string_view line;
+    while (tool_next_line(source, pos, line)) {
         ++line_no;
         std::vector<std::string_view> w = words_of(line);
         if (w.empty() || w[0].front() == '#') continue;
@@ -128,6 +116,15 @@ bool skingen_parse(std::string_view source, std::string_view name, std::vector<s
     skins = std::move(out);
     error.clear();
     return true;
+}
+
+bool skingen_parse_file(const char* path, const char* tool_name, std::vector<skingen_skin>& skins) {
+    std::string source;
+    if (!tool_read_source(path, source, tool_name)) return false;
+    std::string error;
+    if (skingen_parse(source, path, skins, error)) return true;
+    std::fprintf(stderr, "%s\n", error.c_str());
+    return false;
 }
 
 // ---- layout ----
@@ -845,17 +842,4 @@ std::string skingen_emit_cpp(const std::vector<std::vector<unsigned char>>& imag
     }
     s += "};\n";
     return s;
-}
-
-// Reads a whole file into out with stdio; false when it cannot be opened or read.
-bool skingen_read_file(const char* path, std::string& out) {
-    std::FILE* f = std::fopen(path, "rb");
-    if (f == nullptr) return false;
-    out.clear();
-    char buf[65536];
-    size_t n = 0;
-    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) out.append(buf, n);
-    bool ok = std::ferror(f) == 0;
-    std::fclose(f);
-    return ok;
 }

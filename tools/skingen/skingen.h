@@ -46,6 +46,10 @@ skingen_layout skingen_layout_of(const skingen_skin& skin);
 bool skingen_parse(std::string_view source, std::string_view name, std::vector<skingen_skin>& skins,
                    std::string& error);
 
+// Reads and parses the parameter file at path for the painter and the preview; on failure prints
+// "<tool>: cannot read <path>" or the parse error and returns false.
+bool skingen_parse_file(const char* path, const char* tool_name, std::vector<skingen_skin>& skins);
+
 // Paints a skin in full colour (800 x 600 x r,g,b floats 0..255) and reports, per button, the box
 // its label's pixels cover. font is the text font data (sheet, then palette). Called by the build step.
 void skingen_paint(const skingen_skin& skin, const unsigned char* font, std::vector<float>& rgb,
@@ -57,6 +61,3 @@ std::vector<unsigned char> skingen_quantize(const std::vector<float>& rgb);
 
 // Renders the stored pictures as the C++ source defining skin_images.
 std::string skingen_emit_cpp(const std::vector<std::vector<unsigned char>>& images);
-
-// Reads a whole file into out (stdio); false when it cannot be opened or read.
-bool skingen_read_file(const char* path, std::string& out);

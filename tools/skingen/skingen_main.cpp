@@ -1,28 +1,19 @@
 // skingen: build-time painter of the skin pictures; writes the C++ source defining skin_images.
 #include <cstdio>
-#include <fstream>
 #include <string>
 #include <vector>
 
 #include "content/fonts/text_font.h"
 #include "tools/skingen/skingen.h"
+#include "tools/toolkit/tool_io.h"
 
 int main(int argc, char** argv) {
     if (argc != 3) {
         std::fprintf(stderr, "usage: skingen <skin parameters> <output .cpp>\n");
         return 2;
     }
-    std::string source;
-    if (!skingen_read_file(argv[1], source)) {
-        std::fprintf(stderr, "skingen: cannot read %s\n", argv[1]);
-        return 1;
-    }
     std::vector<skingen_skin> skins;
-    std::string error;
-    if (!skingen_parse(source, argv[1], skins, error)) {
-        std::fprintf(stderr, "%s\n", error.c_str());
-        return 1;
-    }
+    if (!skingen_parse_file(argv[1], "skingen", skins)) return 1;
     if (skins.size() != 2) {
         std::fprintf(stderr, "%s: the magazine has two skins, the parameters give %zu\n", argv[1], skins.size());
         return 1;
@@ -34,18 +25,5 @@ int main(int argc, char** argv) {
         skingen_paint(skin, text_font_data, rgb, ink);
         images.push_back(skingen_quantize(rgb));
     }
-    std::string tmp = std::string(argv[2]) + ".tmp";
-    {
-        std::ofstream out(tmp, std::ios::binary | std::ios::trunc);
-        out << skingen_emit_cpp(images);
-        if (!out.good()) {
-            std::fprintf(stderr, "skingen: cannot write %s\n", tmp.c_str());
-            return 1;
-        }
-    }
-    if (std::rename(tmp.c_str(), argv[2]) != 0) {
-        std::fprintf(stderr, "skingen: cannot rename %s to %s\n", tmp.c_str(), argv[2]);
-        return 1;
-    }
-    return 0;
+    return tool_write_output(argv[2], skingen_emit_cpp(images), "skingen") ? 0 : 1;
 }

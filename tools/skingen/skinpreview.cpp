@@ -178,17 +178,8 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: skinpreview <skin parameters> <output folder> [page top-line]\n");
         return 2;
     }
-    std::string source;
-    if (!skingen_read_file(argv[1], source)) {
-        std::fprintf(stderr, "skinpreview: cannot read %s\n", argv[1]);
-        return 1;
-    }
     std::vector<skingen_skin> skins;
-    std::string error;
-    if (!skingen_parse(source, argv[1], skins, error)) {
-        std::fprintf(stderr, "%s\n", error.c_str());
-        return 1;
-    }
+    if (!skingen_parse_file(argv[1], "skinpreview", skins)) return 1;
     for (size_t n = 0; n < skins.size(); ++n) {
         const skingen_skin& s = skins[n];
         std::vector<float> rgb;

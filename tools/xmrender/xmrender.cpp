@@ -11,6 +11,7 @@
 #include "xm/xm_mixer.h"
 #include "xm/xm_player.h"
 #include "xm/xm_state.h"
+#include "tools/toolkit/tool_io.h"
 
 namespace {
 
@@ -40,28 +41,6 @@ std::vector<uint8_t> wav_header(uint32_t data_bytes) {
     return h;
 }
 
-bool read_file(const char* path, std::vector<uint8_t>& bytes, std::string& reason) {
-    std::FILE* f = std::fopen(path, "rb");
-    if (!f) {
-        reason = std::string("cannot open ") + path + ": " + std::strerror(errno);
-        return false;
-    }
-    uint8_t chunk[65536];
-    size_t n;
-    while ((n = std::fread(chunk, 1, sizeof chunk, f)) > 0) {
-        bytes.insert(bytes.end(), chunk, chunk + n);
-        if (bytes.size() > (size_t{1} << 30)) {
-            std::fclose(f);
-            reason = std::string(path) + ": larger than 1 GiB";
-            return false;
-        }
-    }
-    bool failed = std::ferror(f) != 0;
-    std::fclose(f);
-    if (failed) reason = std::string("cannot read ") + path;
-    return !failed;
-}
-
 int usage() {
     std::fprintf(stderr, "usage: xmrender [--seconds N] INPUT.xm OUTPUT.wav\n");
     return 1;
@@ -89,7 +68,7 @@ int main(int argc, char** argv) {
 
     std::vector<uint8_t> bytes;
     std::string reason;
-    if (!read_file(files[0], bytes, reason)) {
+    if (!tool_read_bytes(files[0], bytes, reason)) {
         std::fprintf(stderr, "xmrender: %s\n", reason.c_str());
         return 1;
     }

@@ -1,0 +1,79 @@
+// Tests of the tools' word helpers: trimming (CRLF lines), word splitting and strict integer parsing.
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "tools/toolkit/tool_text.h"
+
+namespace {
+
+std::vector<std::string> lines_of(std::string_view text) {
+    std::vector<std::string> out;
+    size_t pos = 0;
+    std::string_view line;
+    while (tool_next_line(text, pos, line)) out.emplace_back(line);
+    return out;
+}
+
+}  // namespace
+
+TEST(ToolText, LinesAreCountedAsAnEditorNumbersThem) {
+    EXPECT_TRUE(lines_of("").empty());
+    EXPECT_EQ(lines_of("a"), (std::vector<std::string>{"a"}));
+    EXPECT_EQ(lines_of("a\n"), (std::vector<std::string>{"a"}));
+    EXPECT_EQ(lines_of("\n\nb\r\nc"), (std::vector<std::string>{"", "", "b\r", "c"}));
+    EXPECT_EQ(lines_of("a\n\n"), (std::vector<std::string>{"a", ""}));
+}
+
+TEST(ToolText, TrimDropsBlanksAndTheCarriageReturnOfACrlfLine) {
+    EXPECT_EQ(tool_trim(" \t level x 5 \t"), "level x 5");
+    EXPECT_EQ(tool_trim("char U+0041\r"), "char U+0041");
+    EXPECT_EQ(tool_trim("style 1 \r"), "style 1");
+    EXPECT_EQ(tool_trim(" \t\r"), "");
+    EXPECT_EQ(tool_trim(""), "");
+    // Only the end of a line can carry a CR from a CRLF file; one at the start stays visible.
+    EXPECT_EQ(tool_trim("\rword"), "\rword");
+    // Inner blanks are the caller's to split.
+    EXPECT_EQ(tool_trim("a \t b"), "a \t b");
+}
+
+TEST(ToolText, NextWordSplitsOnSpacesAndTabsAndLeavesTheTrimmedRest) {
+    std::string_view rest = "  level\t#  40 \r";
+    EXPECT_EQ(tool_next_word(rest), "level");
+    EXPECT_EQ(rest, "#  40");
+    EXPECT_EQ(tool_next_word(rest), "#");
+    EXPECT_EQ(tool_next_word(rest), "40");
+    EXPECT_TRUE(rest.empty());
+    EXPECT_EQ(tool_next_word(rest), "");
+    EXPECT_TRUE(rest.empty());
+
+    std::string_view blank = " \t ";
+    EXPECT_EQ(tool_next_word(blank), "");
+    EXPECT_TRUE(blank.empty());
+}
+
+TEST(ToolText, ParseIntTakesTheWholeTextOrNothing) {
+    int v = 0;
+    EXPECT_TRUE(tool_parse_int("255", 10, v));
+    EXPECT_EQ(v, 255);
+    EXPECT_TRUE(tool_parse_int("-12", 10, v));
+    EXPECT_EQ(v, -12);
+    EXPECT_TRUE(tool_parse_int("00E9", 16, v));
+    EXPECT_EQ(v, 0xE9);
+    EXPECT_TRUE(tool_parse_int("2147483647", 10, v));
+    EXPECT_EQ(v, INT_MAX);
+
+    // Failures leave the previous value alone, so a caller's default survives a bad field.
+    v = 7;
+    EXPECT_FALSE(tool_parse_int("", 10, v));
+    EXPECT_FALSE(tool_parse_int("12x", 10, v));
+    EXPECT_FALSE(tool_parse_int(" 12", 10, v));
+    EXPECT_FALSE(tool_parse_int("+5", 10, v));
+    EXPECT_FALSE(tool_parse_int("E9", 10, v));
+    EXPECT_FALSE(tool_parse_int("2147483648", 10, v));
+    EXPECT_FALSE(tool_parse_int("1FFFFFFFF", 16, v));
+    EXPECT_EQ(v, 7);
+}
