@@ -121,10 +121,8 @@ TEST(IntroPlayer, NotesTranspositionInstrumentOffsetAndRests) {
     ASSERT_TRUE(start(small_tune()));
     play();
     const auto& v = machine.regs.voice;
-    EXPECT_EQ(v[0].frequency, sid_note_frequency(60));
-    EXPECT_EQ(v[0].control, 0x41);
-    EXPECT_EQ(v[0].attack_decay, 0x00);
-    EXPECT_EQ(v[0].sustain_release, 0xF0);
+    EXPECT_EQ((std::vector<int>{v[0].frequency, v[0].control, v[0].attack_decay, v[0].sustain_release}),
+              (std::vector<int>{sid_note_frequency(60), 0x41, 0x00, 0xF0}));
     EXPECT_EQ(v[1].frequency, sid_note_frequency(72));  // order-list transpose
     // Voice 3: song transpose +2 and instrument 0 + 1: first frame noise, then saw, arpeggio 0/+4/+7.
     EXPECT_EQ(v[2].frequency, sid_note_frequency(62));
