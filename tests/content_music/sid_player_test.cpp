@@ -13,8 +13,7 @@ namespace {
 
 std::vector<uint8_t> assemble(const std::string& source) {
     asm6502 a = asm_begin(0x1000);
-    const std::string error = asm_text(a, source);
-    EXPECT_EQ(error, "");
+    EXPECT_EQ(asm_text(a, source), "");
     EXPECT_TRUE(asm_finish(a)) << a.error;
     return a.code;
 }
@@ -25,14 +24,12 @@ using bytes = std::vector<uint8_t>;
 
 // ---- assembler ----------------------------------------------------------------------------------
 
-TEST(LineAssembler, PicksZeroPageOrAbsoluteAndIndexedModes) {
+TEST(LineAssembler, PicksZeroPageOrAbsoluteAndIndexedModesAndResolvesLabels) {
     EXPECT_EQ(assemble("ptr = $FB\n LDA #$10\n STA $D418 ; volume\n LDA ptr\n LDA (ptr),Y\n STA $0200,X\n"
                        " LDA $10,X\n LSR A\n ADC ptr+1\n"),
               (bytes{0xA9, 0x10, 0x8D, 0x18, 0xD4, 0xA5, 0xFB, 0xB1, 0xFB, 0x9D, 0x00, 0x02, 0xB5, 0x10, 0x4A,
                      0x65, 0xFC}));
-}
-
-TEST(LineAssembler, ResolvesLabelsForwardAndBackward) {
+    // Labels forward and backward.
     EXPECT_EQ(assemble("loop: DEX\n BNE loop\n JMP end\n LDA #<data\n LDX #>data\nend: RTS\ndata: NOP\n"),
               (bytes{0xCA, 0xD0, 0xFD, 0x4C, 0x0A, 0x10, 0xA9, 0x0B, 0xA2, 0x10, 0x60, 0xEA}));
 }
@@ -40,10 +37,9 @@ TEST(LineAssembler, ResolvesLabelsForwardAndBackward) {
 TEST(LineAssembler, NamesTheLineOfAMistake) {
     asm6502 a = asm_begin(0x1000);
     EXPECT_NE(asm_text(a, "NOP\nXYZ #1\n").find("line 2"), std::string::npos);
-    EXPECT_NE(asm_text(a, "STA #1\n"), "");          // no immediate store
-    EXPECT_NE(asm_text(a, "LDA (ptr),X\n"), "");     // only (zp),Y
-    EXPECT_NE(asm_text(a, "LDA #$100\n"), "");       // immediate above a byte
-    EXPECT_NE(asm_text(a, "BNE $1000\n"), "");       // branches take labels
+    // No immediate store, only (zp),Y, no immediate above a byte, branches take labels.
+    for (const char* bad : {"STA #1\n", "LDA (ptr),X\n", "LDA #$100\n", "BNE $1000\n"})
+        EXPECT_NE(asm_text(a, bad), "") << bad;
     asm6502 b = asm_begin(0x1000);
     EXPECT_EQ(asm_text(b, "JMP nowhere\n"), "");
     EXPECT_FALSE(asm_finish(b));
@@ -51,38 +47,30 @@ TEST(LineAssembler, NamesTheLineOfAMistake) {
 
 // ---- notation -----------------------------------------------------------------------------------
 
-TEST(TuneNotation, EncodesLengthsInstrumentsAndRests) {
+TEST(TuneNotation, EncodesLengthsInstrumentsRestsAndOrderLists) {
     std::string e;
     EXPECT_EQ(sid_encode_pattern("0:C4/4 -/4", e), (bytes{0x63, 0x80, 48, 0xA0, 0xFF}));
     EXPECT_EQ(sid_encode_pattern("2:A4 . B4 . | 3:C5 Bb5", e), (bytes{0x61, 0x82, 57, 59, 0x60, 0x83, 60, 70, 0xFF}));
     // A rest longer than 32 ticks becomes several rests.
     EXPECT_EQ(sid_encode_pattern("-/40", e), (bytes{0x7F, 0xA0, 0x67, 0xA0, 0xFF}));
+    EXPECT_EQ((std::vector<int>{sid_note_index("C0"), sid_note_index("C#4"), sid_note_index("B7"), sid_note_index("C8")}),
+              (std::vector<int>{0, 49, 95, -1}));
+    // Order lists: entry 1 is the transpose at byte 1; entry 3 ("t-3") is at byte 3.
+    EXPECT_EQ(sid_encode_orders("0 t+5 1 t-3 0 loop 1", 2, e), (bytes{0, 0xA5, 1, 0x9D, 0, 0xFF, 1}));
+    EXPECT_EQ(sid_encode_orders("0 t+5 1 t-3 0 loop 3", 2, e), (bytes{0, 0xA5, 1, 0x9D, 0, 0xFF, 3}));
 }
 
 TEST(TuneNotation, RejectsWhatThePlayerCannotPlay) {
-    std::string e;
-    EXPECT_TRUE(sid_encode_pattern("1:C4/33", e).empty());
-    EXPECT_NE(e, "");
-    EXPECT_TRUE(sid_encode_pattern(". 1:C4", e).empty());
-    EXPECT_TRUE(sid_encode_pattern("1:H4", e).empty());
-    EXPECT_TRUE(sid_encode_pattern("C4", e).empty());  // no instrument yet
-    EXPECT_TRUE(sid_encode_pattern("40:C4", e).empty());
-    EXPECT_TRUE(sid_encode_pattern("", e).empty());
-    EXPECT_EQ(sid_note_index("C0"), 0);
-    EXPECT_EQ(sid_note_index("C#4"), 49);
-    EXPECT_EQ(sid_note_index("B7"), 95);
-    EXPECT_EQ(sid_note_index("C8"), -1);
-}
-
-TEST(TuneNotation, OrderListsTransposeAndLoopToAnEntry) {
-    std::string e;
-    // Entry 1 is the transpose at byte 1; entry 3 ("t-3") is at byte 3.
-    EXPECT_EQ(sid_encode_orders("0 t+5 1 t-3 0 loop 1", 2, e), (bytes{0, 0xA5, 1, 0x9D, 0, 0xFF, 1}));
-    EXPECT_EQ(sid_encode_orders("0 t+5 1 t-3 0 loop 3", 2, e), (bytes{0, 0xA5, 1, 0x9D, 0, 0xFF, 3}));
-    EXPECT_TRUE(sid_encode_orders("0 1", 2, e).empty());          // never loops
-    EXPECT_TRUE(sid_encode_orders("0 2 loop 0", 2, e).empty());   // no pattern 2
-    EXPECT_TRUE(sid_encode_orders("0 loop 1", 2, e).empty());     // loop past the list
-    EXPECT_TRUE(sid_encode_orders("0 t+40 loop 0", 2, e).empty());
+    // Too long a note, a hold or a note before any instrument, an unknown note, instrument 40, nothing.
+    for (const char* bad : {"1:C4/33", ". 1:C4", "1:H4", "C4", "40:C4", ""}) {
+        std::string e;
+        EXPECT_TRUE(sid_encode_pattern(bad, e).empty() && !e.empty()) << bad;
+    }
+    // Order lists that never loop, name pattern 2 of two, loop past the list, or transpose too far.
+    for (const char* bad : {"0 1", "0 2 loop 0", "0 loop 1", "0 t+40 loop 0"}) {
+        std::string e;
+        EXPECT_TRUE(sid_encode_orders(bad, 2, e).empty() && !e.empty()) << bad;
+    }
 }
 
 // ---- player -------------------------------------------------------------------------------------
@@ -105,29 +93,26 @@ bool start(const sid_tune& t) {
 
 void play() { cpu_call(machine, machine.play_address, 0); }
 
+// Plays n frames and returns read() after each.
+template <typename F>
+std::vector<int> after_each_frame(int n, F read) {
+    std::vector<int> out;
+    for (int f = 0; f < n; ++f) {
+        play();
+        out.push_back(read());
+    }
+    return out;
+}
+
+// A held pulse, and a chord instrument starting with noise; one pattern of a note and a rest on all
+// three voices, transposed by the second voice's order list and the third's song settings.
 sid_tune small_tune() {
-    sid_tune t;
-    t.name = "test";
-    sid_instrument pulse;
-    pulse.wave1 = pulse.wave2 = 0x41;
-    pulse.ad = 0x00;
-    pulse.sr = 0xF0;
-    sid_instrument chord = pulse;
-    chord.wave1 = 0x81;
-    chord.wave2 = 0x21;
-    chord.arpeggio = 0x47;
-    t.instruments = {pulse, chord};
-    t.patterns = {"0:C4/4 -/4"};
-    sid_song s;
-    s.speed = 2;
-    s.orders = {"0 loop 0", "t+12 0 loop 1", "0 loop 0"};
-    s.transpose = {0, 0, 2};
-    s.instrument_offset = {0, 0, 1};
-    s.cutoff_min = 0x10;
-    s.cutoff_max = 0x12;
-    s.cutoff_speed = 1;
-    t.songs = {s};
-    return t;
+    const sid_instrument pulse{.ad = 0x00, .sr = 0xF0};
+    const sid_instrument chord{.wave1 = 0x81, .wave2 = 0x21, .ad = 0x00, .sr = 0xF0, .arpeggio = 0x47};
+    const sid_song song{.speed = 2, .orders = {"0 loop 0", "t+12 0 loop 1", "0 loop 0"}, .transpose = {0, 0, 2},
+                        .instrument_offset = {0, 0, 1}, .cutoff_min = 0x10, .cutoff_max = 0x12, .cutoff_speed = 1};
+    return {.name = "test", .author = {}, .released = {}, .instruments = {pulse, chord}, .patterns = {"0:C4/4 -/4"},
+            .songs = {song}};
 }
 
 }  // namespace
@@ -136,56 +121,37 @@ TEST(IntroPlayer, NotesTranspositionInstrumentOffsetAndRests) {
     ASSERT_TRUE(start(small_tune()));
     play();
     const auto& v = machine.regs.voice;
-    EXPECT_EQ(v[0].frequency, sid_note_frequency(60));
-    EXPECT_EQ(v[0].control, 0x41);
-    EXPECT_EQ(v[0].attack_decay, 0x00);
-    EXPECT_EQ(v[0].sustain_release, 0xF0);
+    EXPECT_EQ((std::vector<int>{v[0].frequency, v[0].control, v[0].attack_decay, v[0].sustain_release}),
+              (std::vector<int>{sid_note_frequency(60), 0x41, 0x00, 0xF0}));
     EXPECT_EQ(v[1].frequency, sid_note_frequency(72));  // order-list transpose
     // Voice 3: song transpose +2 and instrument 0 + 1: first frame noise, then saw, arpeggio 0/+4/+7.
     EXPECT_EQ(v[2].frequency, sid_note_frequency(62));
     EXPECT_EQ(v[2].control, 0x81);
+    const auto gate = [&] { return v[0].control & 1; };
+    const auto voice_3 = [&] { return static_cast<int>(v[2].frequency); };
     play();
     EXPECT_EQ(v[2].control, 0x21);
     EXPECT_EQ(v[2].frequency, sid_note_frequency(66));
-    play();
-    EXPECT_EQ(v[2].frequency, sid_note_frequency(69));
-    play();
-    EXPECT_EQ(v[2].frequency, sid_note_frequency(62));
-    // Four ticks of two frames: the rest starts at frame 9 and releases the gate.
-    for (int f = 5; f <= 8; ++f) play();
-    EXPECT_EQ(v[0].control & 1, 1);
-    play();
-    EXPECT_EQ(v[0].control & 1, 0);
-    // The pattern loops: frame 17 plays the note again.
-    for (int f = 10; f <= 16; ++f) play();
-    EXPECT_EQ(v[0].control & 1, 0);
-    play();
-    EXPECT_EQ(v[0].control & 1, 1);
+    EXPECT_EQ(after_each_frame(2, voice_3), (std::vector<int>{sid_note_frequency(69), sid_note_frequency(62)}));
+    // Four ticks of two frames: the rest starts at frame 9 and releases the gate; the pattern loops and
+    // frame 17 plays the note again.
+    EXPECT_EQ(after_each_frame(5, gate), (std::vector<int>{1, 1, 1, 1, 0}));
+    EXPECT_EQ(after_each_frame(8, gate), (std::vector<int>{0, 0, 0, 0, 0, 0, 0, 1}));
     EXPECT_EQ(v[1].frequency, sid_note_frequency(72));  // the loop skipped the transpose, which still holds
 }
 
-TEST(IntroPlayer, ReleaseFramesEndANoteBeforeTheNextTick) {
+// Gate per frame with release frames, and the filter cutoff bouncing between its bounds.
+TEST(IntroPlayer, ReleaseFramesEndANoteBeforeTheNextTickAndCutoffBounces) {
+    ASSERT_TRUE(start(small_tune()));
+    EXPECT_EQ(after_each_frame(6, [] { return static_cast<int>(machine.regs.cutoff_high); }),
+              (std::vector<int>{0x11, 0x12, 0x11, 0x10, 0x10, 0x11}));
     sid_tune t = small_tune();
     t.instruments[0].release_frames = 2;
     t.patterns = {"0:C4 0:C4"};
     t.songs[0].speed = 4;
     ASSERT_TRUE(start(t));
-    std::vector<int> gate;
-    for (int f = 0; f < 8; ++f) {
-        play();
-        gate.push_back(machine.regs.voice[0].control & 1);
-    }
-    EXPECT_EQ(gate, (std::vector<int>{1, 1, 0, 0, 1, 1, 0, 0}));
-}
-
-TEST(IntroPlayer, CutoffBouncesBetweenItsBounds) {
-    ASSERT_TRUE(start(small_tune()));
-    std::vector<int> cut;
-    for (int f = 0; f < 6; ++f) {
-        play();
-        cut.push_back(machine.regs.cutoff_high);
-    }
-    EXPECT_EQ(cut, (std::vector<int>{0x11, 0x12, 0x11, 0x10, 0x10, 0x11}));
+    EXPECT_EQ(after_each_frame(8, [] { return machine.regs.voice[0].control & 1; }),
+              (std::vector<int>{1, 1, 0, 0, 1, 1, 0, 0}));
 }
 
 TEST(IntroPlayer, BuildRejectsNotesThatTranspositionPushesOffTheTable) {

@@ -1,7 +1,9 @@
-// Shared helpers of the intro tests: a fresh intro and frame, and reading back presented frames.
+// Shared helpers of the intro tests: a fresh intro and frame, and reading back drawn and presented frames.
 #pragma once
 #include <cstdint>
 #include <cstring>
+#include <initializer_list>
+#include <utility>
 #include <vector>
 
 #include "intro/intro.h"
@@ -9,15 +11,14 @@
 #include "render/display.h"
 #include "render/framebuffer.h"
 
-// Resets the intro's state, the framebuffer and the headless backend, opens the display, and builds the
-// font and texts.
+// Resets the intro's state, the framebuffer and the headless backend, opens the display as the main
+// sequence does (full screen, Escape left to the program), and builds the font and texts.
 inline void fresh_intro(const headless_options& options = {}) {
     static intro_state_t blank{};
     intro_state = blank;
     clear_framebuffer(0);
     display_state = display_state_t{};
     headless_reset(options);
-    // Full screen with Escape left to the program, as the main sequence opens the display.
     display_set_close_on_escape(0);
     display_configure(0, "", 0, 1);
     display_open("intro test", screen_width, screen_height);
@@ -32,5 +33,19 @@ inline uint32_t surface_pixel(const std::vector<uint8_t>& surface, int x, int y)
     return p & 0xFFFFFFu;
 }
 
-// A copy of the framebuffer, for comparing two ways of drawing the same thing.
-inline std::vector<uint32_t> frame_copy() { return {framebuffer.begin(), framebuffer.end()}; }
+// The frame after draw(), starting from black: for comparing two ways of drawing the same thing.
+template <typename F>
+std::vector<uint32_t> drawn(F draw) {
+    clear_framebuffer(0);
+    draw();
+    return {framebuffer.begin(), framebuffer.end()};
+}
+
+using colours = std::vector<uint32_t>;
+
+// The framebuffer's pixels at the given (x, y) points, to compare with a list of colours.
+inline colours pixels(std::initializer_list<std::pair<int, int>> points) {
+    colours out;
+    for (const auto& [x, y] : points) out.push_back(frame_pixel(x, y));
+    return out;
+}

@@ -8,14 +8,6 @@ namespace {
 
 uint32_t rgb(uint32_t r, uint32_t g, uint32_t b) { return r << 16 | g << 8 | b; }
 
-// The frame after draw(), starting from black.
-template <typename F>
-std::vector<uint32_t> drawn(F draw) {
-    clear_framebuffer(0);
-    draw();
-    return frame_copy();
-}
-
 }  // namespace
 
 // Worked out by hand (d is about pi / 360): at phase 0, column 200 has k = 100, A = sin(1.309583) =
@@ -23,62 +15,49 @@ std::vector<uint32_t> drawn(F draw) {
 TEST(IntroTables, AtPhaseZeroAndTen) {
     fresh_intro();
     update_intro_tables();
-    EXPECT_EQ(intro_state.wave_upright[0], 310);
-    EXPECT_EQ(intro_state.wave_reflection[0], 592);
-    EXPECT_EQ(intro_state.wave_upright[200], 463);     // 310 + 96.608 + 55.940
-    EXPECT_EQ(intro_state.wave_reflection[200], 526);  // 592 - (28.982 + 36.782)
-    EXPECT_EQ(intro_state.wave_upright[199], intro_state.wave_upright[200]);  // k = (i + 1) / 2 pairs them
-    EXPECT_NE(intro_state.wave_upright[0], intro_state.wave_upright[1]);
-    EXPECT_EQ(intro_state.line_gradient[0], rgb(125, 170, 203));        // g(20) = 0.500203, g(40) = 0.866260
-    EXPECT_EQ(intro_state.scroller_gradient[0], rgb(150, 247, 200));    // g(50) = 0.966078, g(100) = 0.498984
-    EXPECT_EQ(intro_state.reflection_gradient[0], rgb(87, 64, 148));    // g(-10), g(-90), g(-170), rounded down
-    const uint32_t scroller_9 = intro_state.scroller_gradient[9];
+    const auto& s = intro_state;
+    // Column 0 at 310 and 592; column 200 at 310 + 96.608 + 55.940 and 592 - (28.982 + 36.782); column
+    // 199 shares k = (i + 1) / 2 with it.
+    EXPECT_EQ((std::vector<int32_t>{s.wave_upright[0], s.wave_reflection[0], s.wave_upright[200],
+                                    s.wave_reflection[200], s.wave_upright[199]}),
+              (std::vector<int32_t>{310, 592, 463, 526, 463}));
+    // Lines: g(20) = 0.500203, g(40) = 0.866260; scroller: g(50) = 0.966078, g(100) = 0.498984;
+    // reflection: g(-10), g(-90), g(-170), rounded down.
+    EXPECT_EQ((colours{s.line_gradient[0], s.scroller_gradient[0], s.reflection_gradient[0]}),
+              (colours{rgb(125, 170, 203), rgb(150, 247, 200), rgb(87, 64, 148)}));
+    const uint32_t scroller_9 = s.scroller_gradient[9];
 
     intro_state.phase = 10.0;
     update_intro_tables();
-    EXPECT_EQ(intro_state.wave_upright[0], 253);     // 310 - 32.158 - 24.978
-    EXPECT_EQ(intro_state.wave_reflection[0], 618);  // 592 + 9.647 + 16.424
-    EXPECT_EQ(intro_state.line_gradient[0], rgb(148, 189, 212));  // g(10), g(30), g(50)
-    EXPECT_EQ(intro_state.scroller_gradient[9], scroller_9);       // only the lines' gradient moves
-    // The reflection fades out over the last rows: black from entry 588 on.
-    for (size_t i = 588; i <= 630; ++i) EXPECT_EQ(intro_state.reflection_gradient[i], 0u) << i;
-    EXPECT_GE(intro_state.reflection_gradient[521] & 0xFF, 50u);
-    EXPECT_LE(intro_state.reflection_gradient[585] & 0xFF, 6u);  // f = 0.04
+    EXPECT_EQ(s.wave_upright[0], 253);     // 310 - 32.158 - 24.978
+    EXPECT_EQ(s.wave_reflection[0], 618);  // 592 + 9.647 + 16.424
+    EXPECT_EQ(s.line_gradient[0], rgb(148, 189, 212));  // g(10), g(30), g(50)
+    EXPECT_EQ(s.scroller_gradient[9], scroller_9);      // only the lines' gradient moves
+    // The reflection fades out over the last rows (f = 0.04 at 585), black from entry 588 on.
+    EXPECT_LE(s.reflection_gradient[585] & 0xFF, 6u);
+    EXPECT_TRUE(std::all_of(&s.reflection_gradient[588], &s.reflection_gradient[631], [](uint32_t c) { return c == 0; }));
 }
 
-TEST(IntroLines, CentredOnColumn400SkippingCharactersWithoutGlyphs) {
+TEST(TitleLines, CentredEmbossedAndKeptInsideTheirRowAtTheRightEdge) {
     fresh_intro();
     update_intro_tables();
-    // Line 9 has 17 characters and starts at 400 - 272 = 128.
-    const std::string line9 = intro_state.lines[9];
-    ASSERT_EQ(line9, "= TRY F1 TO F12 =");
-    EXPECT_EQ(drawn([&] { draw_centred_line(line9, 357); }), drawn([&] {
-                  for (size_t i = 0; i < line9.size(); ++i)
-                      draw_big_glyph(big_glyph_column(line9[i]), 128 + 32 * static_cast<int32_t>(i), 357);
-              }));
-    // "[" has no glyph: it counts for the centring but takes no room; lower case reads as upper case.
+    // "[" has no glyph: it counts for the centring (3 characters start at 352) but takes no room; lower
+    // case reads as upper case, also beyond ASCII.
     EXPECT_EQ(drawn([] { draw_centred_line("a[B", 200); }), drawn([] {
                   draw_big_glyph(big_glyph_column('A'), 352, 200);
                   draw_big_glyph(big_glyph_column('B'), 384, 200);
               }));
-    EXPECT_EQ(big_glyph_column('z'), 1856);
-    EXPECT_EQ(big_glyph_column('['), -1);
-    EXPECT_EQ(big_glyph_column('\xC4'), -1);
-    // The nine lines sit on rows 33n + 60; nothing above line 1's highlight.
+    EXPECT_TRUE(big_glyph_column('z') == 1856 && big_glyph_column('\xC4') == -1);
+    // The nine lines sit on rows 33n + 60; nothing above line 1's highlight, ink inside its first star.
+    EXPECT_EQ(intro_state.lines[9], "= TRY F1 TO F12 =");
     const auto lines = drawn([] { draw_intro_lines(); });
     EXPECT_TRUE(std::all_of(lines.begin(), lines.begin() + 92 * 800, [](uint32_t p) { return p == 0; }));
-    EXPECT_NE(frame_pixel(400 - 16 * 23 + 12, 93 + 8), 0u);  // inside the first star of line 1
-}
-
-TEST(BigGlyph, EmbossedAndKeptInsideItsRowAtTheRightEdge) {
-    fresh_intro();
-    update_intro_tables();
+    EXPECT_NE(frame_pixel(400 - 16 * 23 + 12, 93 + 8), 0u);
+    // 'H' is ink on glyph columns 0..7 and 20..27, rows 0..27: highlight up and left, ink tinted by its
+    // row, shadow down and right.
     clear_framebuffer(0);
-    // 'H' is ink on glyph columns 0..7 and 20..27, rows 0..27.
     draw_big_glyph(big_glyph_column('H'), 100, 200);
-    EXPECT_EQ(frame_pixel(99, 199), 0xFFFFFFu);                        // highlight up and left
-    EXPECT_EQ(frame_pixel(100, 210), intro_state.line_gradient[210]);  // ink tinted by its row
-    EXPECT_EQ(frame_pixel(108, 228), 0x444444u);                       // shadow down and right
+    EXPECT_EQ(pixels({{99, 199}, {100, 210}, {108, 228}}), (colours{0xFFFFFF, intro_state.line_gradient[210], 0x444444}));
     // Drawn at 772, glyph column 27 is frame column 799; its shadow would land in column 800, the
     // next row's first pixel.
     clear_framebuffer(0);
@@ -95,10 +74,9 @@ TEST(Glyphs, InkMaskPassesDrawAsThePlainCellByCellOnes) {
         for (char ch : std::string(" *0=AHMQW")) {
             const int32_t g = big_glyph_column(ch);
             for (int32_t x = -31; x < 800; x += 61) {
-                ASSERT_EQ(drawn([&] { draw_wave_glyph(g, x); }), drawn([&] { draw_wave_glyph_plain(g, x); }))
-                    << ch << " at " << x << ", phase " << phase;
-                ASSERT_EQ(drawn([&] { draw_big_glyph(g, x, 150); }), drawn([&] { draw_big_glyph_plain(g, x, 150); }))
-                    << ch << " at " << x;
+                SCOPED_TRACE(testing::Message() << ch << " at " << x << ", phase " << phase);
+                ASSERT_EQ(drawn([&] { draw_wave_glyph(g, x); }), drawn([&] { draw_wave_glyph_plain(g, x); }));
+                ASSERT_EQ(drawn([&] { draw_big_glyph(g, x, 150); }), drawn([&] { draw_big_glyph_plain(g, x, 150); }));
             }
         }
     }
@@ -111,11 +89,12 @@ TEST(WaveGlyph, BendsAlongTheWaveWithAnUpsideDownReflection) {
     draw_wave_glyph(big_glyph_column('H'), 200);
     for (int32_t x = 201; x < 208; ++x) {  // the first stroke, column by column on its own row
         const int32_t y = intro_state.wave_upright[static_cast<size_t>(x)];
-        EXPECT_EQ(frame_pixel(x, y + 5), intro_state.scroller_gradient[static_cast<size_t>(y + 5)]) << x;
-        // Output row 10 of the reflection is sheet row 21; output rows 0..3 are the empty sheet rows 28..31.
         const int32_t ry = intro_state.wave_reflection[static_cast<size_t>(x)];
-        EXPECT_EQ(frame_pixel(x, ry + 10), intro_state.reflection_gradient[static_cast<size_t>(ry + 10)]) << x;
-        EXPECT_EQ(frame_pixel(x, ry + 1), 0u) << x;
+        // Output row 10 of the reflection is sheet row 21; output rows 0..3 are the empty sheet rows 28..31.
+        EXPECT_EQ(pixels({{x, y + 5}, {x, ry + 10}, {x, ry + 1}}),
+                  (colours{intro_state.scroller_gradient[static_cast<size_t>(y + 5)],
+                           intro_state.reflection_gradient[static_cast<size_t>(ry + 10)], 0}))
+            << x;
     }
     for (int x = 0; x < 800; ++x) ASSERT_EQ(frame_pixel(x, 599), 0u);  // the reflection stops at 598
 }
