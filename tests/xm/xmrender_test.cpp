@@ -51,19 +51,16 @@ TEST(xm_render_tool, renders_a_module_to_wav) {
     ASSERT_TRUE(xmw_write_file(in, xmw_build(m)));
     run_result r = run("--seconds 2 " + in + " " + out);
     EXPECT_EQ(r.exit_code, 0) << r.output;
-    EXPECT_NE(r.output.find("2 channels"), std::string::npos) << r.output;
-    EXPECT_NE(r.output.find("linear"), std::string::npos) << r.output;
-    EXPECT_NE(r.output.find("BPM 125"), std::string::npos) << r.output;
+    for (const char* said : {"2 channels", "linear", "BPM 125"})
+        EXPECT_NE(r.output.find(said), std::string::npos) << r.output;
 
     std::vector<uint8_t> wav = read_all(out);
     ASSERT_GE(wav.size(), 44u);
-    EXPECT_EQ(std::string(wav.begin(), wav.begin() + 4), "RIFF");
-    EXPECT_EQ(std::string(wav.begin() + 8, wav.begin() + 16), "WAVEfmt ");
-    EXPECT_EQ(u32(wav, 24), 44100u);                // sample rate
-    EXPECT_EQ(wav[22], 2);                          // channels
-    EXPECT_EQ(wav[34], 16);                         // bits
-    const uint32_t frames = 100 * 884;              // 2 s rounded up to whole 884-frame blocks
-    EXPECT_EQ(u32(wav, 40), frames * 4);
+    EXPECT_EQ(std::string(wav.begin(), wav.begin() + 4) + std::string(wav.begin() + 8, wav.begin() + 16), "RIFFWAVEfmt ");
+    const uint32_t frames = 100 * 884;  // 2 s rounded up to whole 884-frame blocks
+    // Channels, sample rate, bits, data size.
+    EXPECT_EQ(std::tuple(int{wav[22]}, u32(wav, 24), int{wav[34]}, u32(wav, 40)),
+              std::tuple(2, 44100u, 16, frames * 4));
     EXPECT_EQ(wav.size(), 44u + frames * 4);
     int peak = 0;
     for (size_t i = 44; i + 1 < wav.size(); i += 2)
@@ -75,10 +72,8 @@ TEST(xm_render_tool, renders_a_module_to_wav) {
 
 TEST(xm_render_tool, bad_input_gives_one_line_and_exit_1) {
     std::string in = temp_path("bad.xm"), out = temp_path("bad.wav");
-    {
-        std::ofstream f(in, std::ios::binary);
-        f << "not a module at all";
-    }
+    const std::string junk = "not a module at all";
+    ASSERT_TRUE(xmw_write_file(in, {junk.begin(), junk.end()}));
     run_result r = run(in + " " + out);
     EXPECT_EQ(r.exit_code, 1);
     EXPECT_EQ(std::count(r.output.begin(), r.output.end(), '\n'), 1) << r.output;
@@ -89,9 +84,8 @@ TEST(xm_render_tool, bad_input_gives_one_line_and_exit_1) {
     EXPECT_EQ(r.exit_code, 1);
     EXPECT_NE(r.output.find("rejected"), std::string::npos) << r.output;
 
-    EXPECT_EQ(run(temp_path("missing.xm") + " " + out).exit_code, 1);
-    EXPECT_EQ(run("--seconds -3 " + in + " " + out).exit_code, 1);
-    EXPECT_EQ(run(in).exit_code, 1);
+    for (const std::string& args : {temp_path("missing.xm") + " " + out, "--seconds -3 " + in + " " + out, in})
+        EXPECT_EQ(run(args).exit_code, 1) << args;
     std::remove(in.c_str());
     std::remove(out.c_str());
 }
