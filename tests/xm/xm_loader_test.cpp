@@ -10,9 +10,7 @@ namespace {
 
 using cell_bytes = std::vector<int>;
 
-struct xm_loader : ::testing::Test {
-    void TearDown() override { xm_free(); }
-};
+using xm_loader = song_test;
 
 TEST_F(xm_loader, header_bpm_is_clamped) {
     // The other header fields are read by every module in these suites; the BPM alone is bounded.
@@ -57,25 +55,20 @@ TEST_F(xm_loader, empty_and_missing_patterns) {
     m.orders = {0, 1, 10};
     xm_song* song = load(m, false);
     ASSERT_NE(song, nullptr);
-    EXPECT_EQ(song->patterns[0].rows, 32u);
-    EXPECT_EQ(song->patterns[1].rows, 16u);  // read from where pattern 0 ended
+    // Pattern 1 is read from where pattern 0 ended; the orders name pattern 10, so 11 are kept.
+    EXPECT_EQ(std::tuple(song->patterns[0].rows, song->patterns[1].rows, song->patterns[10].rows), std::tuple(32, 16, 64));
+    EXPECT_EQ(std::tuple(song->highest_pattern_used, song->pattern_table_size), std::tuple(11, 11));
     EXPECT_EQ(cell5(song, 1, 0, 1)[0], 60);
-    EXPECT_EQ(song->highest_pattern_used, 11);
-    EXPECT_EQ(song->pattern_table_size, 11);
-    EXPECT_EQ(song->patterns[10].rows, 64u);
     // Anything outside a pattern, or in one the file lacks, reads as an empty cell.
     for (auto [p, r, c] : {std::tuple{0, 31, 1}, {10, 63, 1}, {99, 0, 0}, {1, 16, 0}, {1, 0, 2}})
         EXPECT_EQ(cell5(song, p, r, c), (cell_bytes{0, 0, 0, 0, 0})) << p << " " << r << " " << c;
 }
 
 TEST_F(xm_loader, sample_data_is_delta_decoded_to_16_bits) {
-    xmw_sample s8;
-    s8.data = {0, 127, -128, -1, 5};
-    xmw_sample s16;
-    s16.sixteen_bit = true;
-    s16.data = {0, 32767, -32768, 1, -2};  // differences wrap at 16 bits
+    xmw_sample s8 = sample16({0, 127, -128, -1, 5});
+    s8.sixteen_bit = false;
     xmw_instrument inst;
-    inst.samples = {s8, s16};
+    inst.samples = {s8, sample16({0, 32767, -32768, 1, -2})};  // 16-bit differences wrap
     inst.sample_map[0] = 1;
     xm_song* song = load(basic_module(1, {inst}), false);
     ASSERT_NE(song, nullptr);
@@ -83,9 +76,7 @@ TEST_F(xm_loader, sample_data_is_delta_decoded_to_16_bits) {
     ASSERT_EQ(loaded.sample_count, 2u);
     const xm_sample& a = *loaded.samples[0];
     const xm_sample& b = *loaded.samples[1];
-    EXPECT_EQ(a.bits, 16);
-    ASSERT_EQ(a.length, 5u);
-    ASSERT_EQ(a.data.size(), 5u + 8u);
+    ASSERT_EQ(std::tuple(a.bits, a.length, a.data.size()), std::tuple(16, 5u, 5u + 8u));
     EXPECT_EQ(std::vector<int16_t>(a.data.begin(), a.data.begin() + 5),
               (std::vector<int16_t>{0, 127 * 256, -128 * 256, -256, 5 * 256}));
     ASSERT_EQ(b.length, 5u);  // a 16-bit length counts values, not bytes
@@ -136,11 +127,10 @@ TEST_F(xm_loader, envelopes_are_bounded_for_any_bytes) {
     inst.panning_envelope.points = {{0, 32}};  // one point: no envelope
     xm_song* song = load(basic_module(1, {inst}), false);
     ASSERT_NE(song, nullptr);
+    // y limited to 64, x kept from falling, the loop that would jump past the points dropped.
     const xm_instrument& i = song->instruments[0];
-    EXPECT_EQ(i.volume_envelope[1].y, 64);
-    EXPECT_EQ(i.volume_envelope[2].x, 10);
-    EXPECT_EQ(i.volume_type, xm_env_on);  // the loop that would jump past the points is dropped
-    EXPECT_EQ(i.panning_type, 0);
+    EXPECT_EQ(std::tuple(i.volume_envelope[1].y, i.volume_envelope[2].x, i.volume_type, i.panning_type),
+              std::tuple(64, 10, xm_env_on, 0));
 }
 
 TEST_F(xm_loader, rejected_modules_leave_no_song) {
@@ -160,20 +150,14 @@ TEST_F(xm_loader, rejected_modules_leave_no_song) {
 }
 
 TEST_F(xm_loader, truncated_modules_load_with_what_is_there) {
-    xmw_sample s = flat_sample(1000, 300, true);
-    s.loop = xmw_loop::forward;
-    s.loop_start = 900;
-    s.loop_length = 100;
-    xmw_module m = basic_module(4, {instrument_with(s)});
+    xmw_module m = basic_module(4, {instrument_with(sample16(std::vector<int16_t>(1000, 300), xmw_loop::forward, 900, 100))});
     set(m, 0, 0, 0, {49, 1, 0, 0, 0});
     std::vector<uint8_t> full = xmw_build(m);
     // Cut inside the sample data: the sample keeps the values that are there and its loop moves inside.
     std::vector<uint8_t> cut(full.begin(), full.end() - 1200);
     ASSERT_EQ(xm_load_from_memory(cut.data(), cut.size()), 1);
     const xm_sample& loaded = *xm_player_state.current_song->instruments[0].samples[0];
-    EXPECT_EQ(loaded.length, 400u);
-    EXPECT_EQ(loaded.loop_kind, xm_loop_none);
-    EXPECT_EQ(loaded.data.size(), 408u);
+    EXPECT_EQ(std::tuple(loaded.length, loaded.loop_kind, loaded.data.size()), std::tuple(400u, xm_loop_none, 408u));
     // Every prefix loads or is rejected without reading or allocating past the data.
     for (size_t n = 0; n < full.size(); n += 7) {
         std::vector<uint8_t> prefix(full.begin(), full.begin() + static_cast<long>(n));

@@ -12,9 +12,7 @@ namespace {
 using positions = std::vector<std::pair<int, int>>;
 using values = std::vector<int>;
 
-struct xm_pattern_player : ::testing::Test {
-    void TearDown() override { xm_free(); }
-};
+using xm_pattern_player = song_test;
 
 int volume() { return channel(0).volume; }
 int period() { return channel(0).period; }
@@ -65,9 +63,8 @@ TEST_F(xm_pattern_player, amiga_and_linear_periods) {
         m.linear = linear;
         ticks(load(m), 1);
         const uint64_t hz = linear ? 8363 : 14317056 / 1712;
-        EXPECT_EQ(channel(0).period, linear ? 4608 : 1712);
-        EXPECT_EQ(channel(0).voice->step_frac, static_cast<uint32_t>((hz << 32) / 44100));
-        EXPECT_EQ(channel(0).voice->step_int, 0u);
+        EXPECT_EQ(std::tuple(channel(0).period, channel(0).voice->step_int, channel(0).voice->step_frac),
+                  std::tuple(linear ? 4608 : 1712, 0u, static_cast<uint32_t>((hz << 32) / 44100)));
     }
 }
 
@@ -162,7 +159,7 @@ TEST_F(xm_pattern_player, tremolo_offset_stays_after_the_effect_ends) {
     xm_song* song = load(one_channel(3, 4, {{49, 1, 0, 0x07, 0x4F}}));
     EXPECT_EQ(trace(song, 3, [] { return channel(0).volume_delta; }), (values{0, 0, 15 * 97 / 64}));
     ticks(song, 1);
-    EXPECT_EQ(std::pair(channel(0).volume, channel(0).volume_delta), std::pair(40 + 22, 0));
+    EXPECT_EQ(std::tuple(channel(0).volume, channel(0).volume_delta), std::tuple(40 + 22, 0));
 }
 
 TEST_F(xm_pattern_player, tone_portamento_keeps_sample_and_period) {
@@ -171,9 +168,9 @@ TEST_F(xm_pattern_player, tone_portamento_keeps_sample_and_period) {
     EXPECT_EQ(channel(0).volume, 16);
     xm_voice* voice = channel(0).voice;
     EXPECT_EQ(trace(song, 3, period), (values{4608, 4608 - 64, 4608 - 128}));
-    EXPECT_EQ(channel(0).tone_portamento_target, 7680 - 64 * 60);
-    EXPECT_EQ(channel(0).volume, 40);    // the instrument byte still resets the volume
-    EXPECT_EQ(channel(0).voice, voice);  // no new note: the voice plays on
+    // The instrument byte still resets the volume; no new note: the voice plays on.
+    EXPECT_EQ(std::tuple(channel(0).tone_portamento_target, channel(0).volume, channel(0).voice),
+              std::tuple(7680 - 64 * 60, 40, voice));
 
     // The volume column's portamento glides as well instead of jumping to its note.
     song = load(one_channel(3, 4, {{49, 1, 0, 0, 0}, {61, 0, 0xF1, 0, 0}}));
@@ -199,16 +196,14 @@ TEST_F(xm_pattern_player, sustain_key_off_and_fadeout) {
     EXPECT_EQ(trace(song, 8, envelope), (values{64, 56, 48, 40, 32, 32, 32, 32}));  // holds at the sustain point
     EXPECT_EQ(channel(0).fadeout, 65536);
     EXPECT_EQ(trace(song, 5, envelope), (values{32, 24, 16, 8, 0}));  // key-off lets it go on
-    EXPECT_EQ(channel(0).volume_envelope.finished, 1);
-    EXPECT_EQ(channel(0).fadeout, 65536 - 5 * 200);
+    EXPECT_EQ(std::tuple(channel(0).volume_envelope.finished, channel(0).fadeout), std::tuple(1, 65536 - 5 * 200));
 
     // Without a volume envelope the key-off silences the channel at once.
     inst.volume_envelope = {};
     song = load(one_channel(2, 64, column, &inst));
     ticks(song, 8);
     EXPECT_EQ(trace(song, 1, envelope), (values{0}));
-    EXPECT_EQ(channel(0).voice->volume, 0);
-    EXPECT_EQ(channel(0).fadeout, 65536 - 200);
+    EXPECT_EQ(std::tuple(channel(0).voice->volume, channel(0).fadeout), std::tuple(0, 65536 - 200));
 }
 
 TEST_F(xm_pattern_player, envelope_loop_and_position_effect) {
@@ -220,8 +215,7 @@ TEST_F(xm_pattern_player, envelope_loop_and_position_effect) {
     EXPECT_EQ(trace(song, 9, envelope), (values{0, 32, 64, 48, 64, 48, 64, 48, 64}));
     ticks(song, 1);
     // L07 after the envelope's own step: (7 - 4) x (-32 / 6) + 32
-    EXPECT_EQ(channel(0).volume_envelope.point, 3);
-    EXPECT_EQ(channel(0).volume_envelope.output, 16);
+    EXPECT_EQ(std::tuple(channel(0).volume_envelope.point, channel(0).volume_envelope.output), std::tuple(3, 16));
 }
 
 TEST_F(xm_pattern_player, note_delay) {
@@ -231,11 +225,9 @@ TEST_F(xm_pattern_player, note_delay) {
     // Until tick 3 only the autovibrato marks the frequency; then the note, its instrument reset and
     // its volume byte, on the partner voice.
     EXPECT_EQ(trace(song, 3, [] { return channel(0).update_flags; }), (values(3, xm_flag_frequency)));
-    EXPECT_EQ(channel(0).volume, 40);
-    EXPECT_EQ(channel(0).voice, voice);
+    EXPECT_EQ(std::tuple(channel(0).volume, channel(0).voice), std::tuple(40, voice));
     ticks(song, 1);
-    EXPECT_EQ(std::pair(channel(0).volume, channel(0).period), std::pair(0x20, 3840));
-    EXPECT_NE(channel(0).voice, voice);
+    EXPECT_EQ(std::tuple(channel(0).volume, channel(0).period, channel(0).voice == voice), std::tuple(0x20, 3840, false));
 }
 
 TEST_F(xm_pattern_player, retrigger_cut_offset_and_multi_retrigger) {
@@ -246,11 +238,10 @@ TEST_F(xm_pattern_player, retrigger_cut_offset_and_multi_retrigger) {
     ticks(song, 1);
     EXPECT_EQ(channel(0).voice->position_int, 512u);
     ticks(song, 5);
-    channel(0).voice->position_int = 1234;
     xm_voice* voice = channel(0).voice;
+    voice->position_int = 1234;
     ticks(song, 1);
-    EXPECT_EQ(channel(0).voice, voice);
-    EXPECT_EQ(voice->position_int, 0u);
+    EXPECT_EQ(std::tuple(channel(0).voice, voice->position_int), std::tuple(voice, 0u));
     EXPECT_EQ(trace(song, 8, volume), (values{40, 40, 40, 40, 40, 40, 40, 0}));
     channel(0).volume = 40;
     EXPECT_EQ(trace(song, 6, volume), (values{40, 40, 40, 40, 40, 24}));

@@ -6,6 +6,8 @@
 #include <utility>
 #include <vector>
 
+#include <gtest/gtest.h>
+
 #include "tools/xmwriter/xmwriter.h"
 #include "xm/xm_loader.h"
 #include "xm/xm_mixer.h"
@@ -14,14 +16,6 @@
 #include "xm/xm_state.h"
 
 namespace xm_test {
-
-// A constant-value sample: makes mixed output easy to predict.
-inline xmw_sample flat_sample(size_t length, int16_t value, bool sixteen = true) {
-    xmw_sample s;
-    s.sixteen_bit = sixteen;
-    s.data.assign(length, value);
-    return s;
-}
 
 // A 16-bit sample of the given values with the given loop.
 inline xmw_sample sample16(std::vector<int16_t> data, xmw_loop loop = xmw_loop::none, uint32_t loop_start = 0,
@@ -35,17 +29,21 @@ inline xmw_sample sample16(std::vector<int16_t> data, xmw_loop loop = xmw_loop::
     return s;
 }
 
+// A constant-value 16-bit sample: makes mixed output easy to predict.
+inline xmw_sample flat_sample(size_t length, int16_t value) { return sample16(std::vector<int16_t>(length, value)); }
+
 // One period of a sine wave of the given length, looped forward: a pitched tone.
 inline xmw_sample sine_sample(size_t length, double amplitude) {
     std::vector<int16_t> data;
     for (size_t i = 0; i < length; ++i)
-        data.push_back(static_cast<int16_t>(std::lround(amplitude * std::sin(2.0 * std::numbers::pi * double(i) / double(length)))));
+        data.push_back(static_cast<int16_t>(std::lround(amplitude * std::sin(2.0 * std::numbers::pi * double(i) /
+                                                                             double(length)))));
     return sample16(std::move(data), xmw_loop::forward, 0, static_cast<uint32_t>(length));
 }
 
 inline xmw_instrument instrument_with(const xmw_sample& s) {
     xmw_instrument inst;
-    inst.samples.push_back(s);
+    inst.samples = {s};
     return inst;
 }
 
@@ -53,8 +51,7 @@ inline xmw_instrument instrument_with(const xmw_sample& s) {
 inline xmw_module basic_module(uint16_t channels, std::vector<xmw_instrument> instruments = {}) {
     xmw_module m;
     m.channels = channels;
-    m.patterns.resize(1);
-    m.patterns[0].rows = 64;
+    m.patterns.resize(1);  // of 64 rows
     m.instruments = std::move(instruments);
     return m;
 }
@@ -75,10 +72,16 @@ inline xm_song* load(const xmw_module& m, bool prepare = true) {
 
 inline xm_channel& channel(int c) { return xm_player_state.channels[static_cast<size_t>(c)]; }
 
+// Fixture for tests that load songs: frees the song and restores the mixing loop after each test.
+struct song_test : ::testing::Test {
+    void TearDown() override {
+        xm_player_state.mix_plain_only = false;
+        xm_free();
+    }
+};
+
 // Runs n ticks of the song directly (no mixing).
-inline void ticks(xm_song* song, int n) {
-    for (int i = 0; i < n; ++i) song->tick_function(song);
-}
+inline void ticks(xm_song* song, int n) { for (int i = 0; i < n; ++i) song->tick_function(song); }
 
 // Runs n ticks and records what `probe` reads after each: a tick-by-tick trace to compare at once.
 template <class F>
