@@ -24,24 +24,20 @@ TEST_F(xm_loader, header_bpm_is_clamped) {
 }
 
 TEST_F(xm_loader, every_packing_form_unpacks_to_the_same_cells) {
+    // {row, channel, cell written, cell stored}: a full cell, effect only, key-off (97 is stored as 255),
+    // the last row, and note and instrument bytes out of range, which read as none. Row 1 stays empty.
+    const std::tuple<int, int, xmw_cell, cell_bytes> cells[] = {
+        {0, 0, {49, 1, 0x40, 0x0C, 0x20}, {49, 1, 0x40, 0x0C, 0x20}}, {0, 2, {0, 0, 0, 0x0F, 3}, {0, 0, 0, 0x0F, 3}},
+        {5, 1, {97, 0, 0, 0, 0}, {255, 0, 0, 0, 0}},       {63, 2, {96, 128, 0x10, 0, 0}, {96, 128, 0x10, 0, 0}},
+        {7, 0, {98, 129, 0, 0, 0}, {0, 0, 0, 0, 0}},       {7, 1, {254, 255, 0, 0, 0}, {0, 0, 0, 0, 0}},
+        {1, 0, {}, {0, 0, 0, 0, 0}}};
     for (xmw_packing packing : {xmw_packing::mixed, xmw_packing::packed, xmw_packing::unpacked}) {
         xmw_module m = basic_module(3);
         m.patterns[0].packing = packing;
-        set(m, 0, 0, 0, {49, 1, 0x40, 0x0C, 0x20});  // a full cell
-        set(m, 0, 0, 2, {0, 0, 0, 0x0F, 3});         // effect only
-        set(m, 0, 5, 1, {97, 0, 0, 0, 0});            // key-off
-        set(m, 0, 63, 2, {96, 128, 0x10, 0, 0});
-        set(m, 0, 7, 0, {98, 129, 0, 0, 0});  // note and instrument bytes out of range read as none
-        set(m, 0, 7, 1, {254, 255, 0, 0, 0});
+        for (const auto& [row, ch, written, stored] : cells) set(m, 0, row, ch, written);
         xm_song* song = load(m, false);
         ASSERT_NE(song, nullptr);
-        EXPECT_EQ(cell5(song, 0, 0, 0), (cell_bytes{49, 1, 0x40, 0x0C, 0x20}));
-        EXPECT_EQ(cell5(song, 0, 0, 2), (cell_bytes{0, 0, 0, 0x0F, 3}));
-        EXPECT_EQ(cell5(song, 0, 5, 1), (cell_bytes{255, 0, 0, 0, 0}));  // 97 is stored as key-off
-        EXPECT_EQ(cell5(song, 0, 63, 2), (cell_bytes{96, 128, 0x10, 0, 0}));
-        EXPECT_EQ(cell5(song, 0, 1, 0), (cell_bytes{0, 0, 0, 0, 0}));
-        EXPECT_EQ(cell5(song, 0, 7, 0), (cell_bytes{0, 0, 0, 0, 0}));
-        EXPECT_EQ(cell5(song, 0, 7, 1), (cell_bytes{0, 0, 0, 0, 0}));
+        for (const auto& [row, ch, written, stored] : cells) EXPECT_EQ(cell5(song, 0, row, ch), stored) << row << " " << ch;
     }
 }
 
