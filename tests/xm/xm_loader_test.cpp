@@ -37,7 +37,8 @@ TEST_F(xm_loader, every_packing_form_unpacks_to_the_same_cells) {
         for (const auto& [row, ch, written, stored] : cells) set(m, 0, row, ch, written);
         xm_song* song = load(m, false);
         ASSERT_NE(song, nullptr);
-        for (const auto& [row, ch, written, stored] : cells) EXPECT_EQ(cell5(song, 0, row, ch), stored) << row << " " << ch;
+        for (const auto& [row, ch, written, stored] : cells)
+            EXPECT_EQ(cell5(song, 0, row, ch), stored) << row << " " << ch;
     }
 }
 
@@ -52,7 +53,8 @@ TEST_F(xm_loader, empty_and_missing_patterns) {
     xm_song* song = load(m, false);
     ASSERT_NE(song, nullptr);
     // Pattern 1 is read from where pattern 0 ended; the orders name pattern 10, so 11 are kept.
-    EXPECT_EQ(std::tuple(song->patterns[0].rows, song->patterns[1].rows, song->patterns[10].rows), std::tuple(32, 16, 64));
+    EXPECT_EQ(std::tuple(song->patterns[0].rows, song->patterns[1].rows, song->patterns[10].rows),
+              std::tuple(32, 16, 64));
     EXPECT_EQ(std::tuple(song->highest_pattern_used, song->pattern_table_size), std::tuple(11, 11));
     EXPECT_EQ(cell5(song, 1, 0, 1)[0], 60);
     // Anything outside a pattern, or in one the file lacks, reads as an empty cell.
@@ -146,7 +148,8 @@ TEST_F(xm_loader, rejected_modules_leave_no_song) {
 }
 
 TEST_F(xm_loader, truncated_modules_load_with_what_is_there) {
-    xmw_module m = basic_module(4, {instrument_with(sample16(std::vector<int16_t>(1000, 300), xmw_loop::forward, 900, 100))});
+    const xmw_sample s = sample16(std::vector<int16_t>(1000, 300), xmw_loop::forward, 900, 100);
+    xmw_module m = basic_module(4, {instrument_with(s)});
     set(m, 0, 0, 0, {49, 1, 0, 0, 0});
     std::vector<uint8_t> full = xmw_build(m);
     // Cut inside the sample data: the sample keeps the values that are there and its loop moves inside.

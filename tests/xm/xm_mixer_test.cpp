@@ -124,7 +124,8 @@ TEST_F(xm_mixer, new_note_ramps_old_voice_out_and_partner_in) {
     EXPECT_FLOAT_EQ(left[200], steady);
 
     song->tick_function(song);
-    EXPECT_EQ(std::tuple(channel(0).voice, voices[0].left_target, voices[32].left_level), std::tuple(&voices[32], 0, 0));
+    EXPECT_EQ(std::tuple(channel(0).voice, voices[0].left_target, voices[32].left_level),
+              std::tuple(&voices[32], 0, 0));
     left = mix_left(200);
     // Old down and new up over the same 128 frames: the sum stays near the steady level.
     for (int k = 0; k < 200; k += 16) EXPECT_NEAR(left[static_cast<size_t>(k)], steady, 40.0f) << k;

@@ -36,7 +36,8 @@ xmw_module one_channel(uint16_t speed, int rows, std::vector<xmw_cell> column, c
 xmw_instrument enveloped(std::vector<xmw_envelope_point> points, int sustain, int loop_start = -1, int loop_end = -1) {
     xmw_instrument inst = instrument_with(flat_sample(100, 100));
     xmw_envelope& e = inst.volume_envelope;
-    e = {std::move(points), true, sustain >= 0, loop_start >= 0, uint8_t(sustain), uint8_t(loop_start), uint8_t(loop_end)};
+    e = {std::move(points), true, sustain >= 0, loop_start >= 0, uint8_t(sustain), uint8_t(loop_start),
+         uint8_t(loop_end)};
     return inst;
 }
 
@@ -227,7 +228,8 @@ TEST_F(xm_pattern_player, note_delay) {
     EXPECT_EQ(trace(song, 3, [] { return channel(0).update_flags; }), (values(3, xm_flag_frequency)));
     EXPECT_EQ(std::tuple(channel(0).volume, channel(0).voice), std::tuple(40, voice));
     ticks(song, 1);
-    EXPECT_EQ(std::tuple(channel(0).volume, channel(0).period, channel(0).voice == voice), std::tuple(0x20, 3840, false));
+    EXPECT_EQ(std::tuple(channel(0).volume, channel(0).period, channel(0).voice == voice),
+              std::tuple(0x20, 3840, false));
 }
 
 TEST_F(xm_pattern_player, retrigger_cut_offset_and_multi_retrigger) {

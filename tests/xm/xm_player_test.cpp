@@ -93,7 +93,8 @@ TEST_F(xm_player_interface, heard_position_follows_the_device) {
     EXPECT_EQ(std::tuple(xm_heard_order(), xm_heard_row(), xm_heard_cell(1), xm_heard_time()),
               std::tuple(0, 3, (40 + 3) | (1 << 8), 57u));
     play_for(0.04);  // the fifth block: its last tick (the sixth) is order 1, row 1
-    EXPECT_EQ(std::tuple(xm_heard_order(), xm_heard_row(), xm_heard_cell(1)), std::tuple(1, 1, (40 + 4 + 1) | (1 << 8)));
+    EXPECT_EQ(std::tuple(xm_heard_order(), xm_heard_row(), xm_heard_cell(1)),
+              std::tuple(1, 1, (40 + 4 + 1) | (1 << 8)));
 }
 
 TEST_F(xm_player_interface, device_plays_exactly_the_offline_block_sequence) {
