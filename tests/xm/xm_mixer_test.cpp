@@ -2,311 +2,211 @@
 // updates, PCM conversion, and the fast mixing loop against the plain one.
 #include <gtest/gtest.h>
 
-#include <cstring>
-
 #include "tests/xm/xm_test_modules.h"
 
 using namespace xm_test;
 
 namespace {
 
-struct xm_mixer : ::testing::Test {
-    void TearDown() override {
-        xm_player_state.mix_plain_only = false;
-        xm_free();
-    }
-};
+using xm_mixer = song_test;
 
-// A song whose only sample is the given one; the mixer is ready and every voice is idle.
-const xm_sample* ready(const xmw_sample& s) {
+// Makes the sample the only one of a ready song (every voice idle at position 0) and starts voice 0 on
+// it with the given 32.32 step at a steady left level; the right stays silent.
+xm_voice& start_voice(const xmw_sample& s, uint32_t step_int, uint32_t step_frac, int left) {
     xm_song* song = load(basic_module(1, {instrument_with(s)}));
-    return song ? song->instruments[0].samples[0] : nullptr;
-}
-
-void start_voice(xm_voice& v, const xm_sample* s, uint32_t step_int, uint32_t step_frac, int left, int right) {
-    v.sample = s;
-    v.position_int = 0;
-    v.position_frac = 0;
-    v.direction = 1;
+    xm_voice& v = xm_player_state.voices[0];
+    v.sample = song ? song->instruments[0].samples[0] : nullptr;
     v.step_int = step_int;
     v.step_frac = step_frac;
     v.left_target = v.last_left_target = left;
-    v.right_target = v.last_right_target = right;
     v.left_level = left * 256;
-    v.right_level = right * 256;
-    v.ramp_frames_left = 0;
+    return v;
 }
 
-std::vector<float> mix(int frames) {
+// Mixes n frames: interleaved stereo, or the left channel only.
+std::vector<float> mix_stereo(int frames) {
     std::vector<float> out(static_cast<size_t>(frames) * 2, 0.0f);
     xm_mix(out.data(), frames);
     return out;
 }
+std::vector<float> mix_left(int frames) {
+    std::vector<float> out = mix_stereo(frames), left;
+    for (size_t k = 0; k < out.size(); k += 2) left.push_back(out[k]);
+    return left;
+}
 
 TEST_F(xm_mixer, pcm_conversion_rounds_and_clips) {
     const float in[8] = {40000.0f, -40000.0f, 1.5f, 2.5f, -0.5f, -1.5f, 32767.4f, -32768.6f};
-    int16_t out[8];
-    xm_to_pcm16(out, in, 4);
-    const int16_t want[8] = {32767, -32768, 2, 2, 0, -2, 32767, -32768};
-    for (int i = 0; i < 8; ++i) EXPECT_EQ(out[i], want[i]) << i;
+    std::vector<int16_t> out(8);
+    xm_to_pcm16(out.data(), in, 4);
+    EXPECT_EQ(out, (std::vector<int16_t>{32767, -32768, 2, 2, 0, -2, 32767, -32768}));
 }
 
 TEST_F(xm_mixer, ticks_fall_on_exact_frames_across_blocks) {
     static int tick_calls = 0;
-    xm_song* song = load(basic_module(1));
+    xmw_module m = basic_module(1);
+    m.tempo = 1;  // a row per tick
+    xm_song* song = load(m);
     ASSERT_NE(song, nullptr);
-    song->tick_function = [](xm_song*) { ++tick_calls; };
+    song->tick_function = [](xm_song* s) { ++tick_calls, xm_tick(s); };
     tick_calls = 0;
-    const auto& st = xm_player_state;
-    EXPECT_EQ(st.block_frames, 884);
-    EXPECT_EQ(st.ring_frames, 1768);
-    EXPECT_EQ(st.blocks, 2);
-    EXPECT_EQ(st.ramp_frames, 128);
-    xm_mix_block();  // ticks at frames 0 and 882
-    EXPECT_EQ(tick_calls, 2);
-    EXPECT_EQ(song->samples_left_in_tick, 880);
-    EXPECT_EQ(song->elapsed_ms, 19u);  // truncated per piece: 882 frames -> 19 ms, 2 frames -> 0
-    EXPECT_EQ(st.write_block, 1);
-    xm_mix_block();  // tick at frame 1764
-    EXPECT_EQ(tick_calls, 3);
-    EXPECT_EQ(song->samples_left_in_tick, 878);
-    EXPECT_EQ(song->elapsed_ms, 38u);
-    EXPECT_EQ(st.write_block, 0);
+    // After each block of 884 frames: {ticks so far, frames left in the tick, elapsed ms, row in the
+    // block's info}. Ticks at frames 0 and 882, then 1764; the ms are truncated per piece (882 frames
+    // -> 19 ms, 2 frames -> 0). The ring has two blocks.
+    const std::tuple<int, int, uint32_t, int> want[2] = {{2, 880, 19, 1}, {3, 878, 38, 2}};
+    for (int b = 0; b < 2; ++b) {
+        xm_mix_block();
+        EXPECT_EQ(std::tuple(tick_calls, song->samples_left_in_tick, song->elapsed_ms,
+                             xm_player_state.block_info[static_cast<size_t>(b)].row.load()), want[b]) << b;
+    }
+    EXPECT_EQ(xm_player_state.write_block, 0);
     for (int b = 0; b < 100; ++b) xm_mix_block();
     EXPECT_EQ(tick_calls, (102 * 884 - 1) / 882 + 1);
 }
 
-TEST_F(xm_mixer, block_info_records_position_after_the_last_tick) {
-    xmw_module m = basic_module(1);
-    m.tempo = 1;
-    m.patterns[0].rows = 8;
-    xm_song* song = load(m);
-    xm_mix_block();
-    xm_mix_block();
-    EXPECT_EQ(xm_player_state.block_info[0].row.load(), 1);  // ticks at 0 and 882: rows 0, 1
-    EXPECT_EQ(xm_player_state.block_info[1].row.load(), 2);
-    EXPECT_EQ(xm_player_state.block_info[1].elapsed_ms.load(), song->elapsed_ms);
-}
+TEST_F(xm_mixer, interpolation_forward_loop_and_sample_end) {
+    start_voice(sample16({0, 1000, 3000, 3000}), 0, 0x80000000u, 255);  // half a value per frame
+    EXPECT_EQ(mix_stereo(5), (std::vector<float>{0, 0, 500, 0, 1000, 0, 2000, 0, 3000, 0}));
 
-TEST_F(xm_mixer, interpolates_between_values) {
-    xmw_sample s;
-    s.sixteen_bit = true;
-    s.data = {0, 1000, 3000, 3000, 3000, 3000, 3000, 3000};
-    const xm_sample* smp = ready(s);
-    start_voice(xm_player_state.voices[0], smp, 0, 0x80000000u, 255, 0);  // half a value per frame
-    std::vector<float> out = mix(5);
-    const float want[5] = {0.0f, 500.0f, 1000.0f, 2000.0f, 3000.0f};
-    for (int k = 0; k < 5; ++k) {
-        EXPECT_FLOAT_EQ(out[2 * k], want[k]) << k;
-        EXPECT_EQ(out[2 * k + 1], 0.0f);
-    }
-}
+    start_voice(sample16({0, 100, 200, 300}, xmw_loop::forward, 1, 3), 1, 0, 255);
+    EXPECT_EQ(mix_left(10), (std::vector<float>{0, 100, 200, 300, 100, 200, 300, 100, 200, 300}));
 
-TEST_F(xm_mixer, forward_loop_and_sample_end) {
-    xmw_sample s;
-    s.sixteen_bit = true;
-    s.data = {0, 100, 200, 300};
-    s.loop = xmw_loop::forward;
-    s.loop_start = 1;
-    s.loop_length = 3;
-    const xm_sample* looped = ready(s);
-    start_voice(xm_player_state.voices[0], looped, 1, 0, 255, 255);
-    std::vector<float> out = mix(10);
-    const float want[10] = {0, 100, 200, 300, 100, 200, 300, 100, 200, 300};
-    for (int k = 0; k < 10; ++k) EXPECT_EQ(out[2 * k], want[k]) << k;
-    xm_free();
-
-    s.loop = xmw_loop::none;
-    const xm_sample* once = ready(s);
-    start_voice(xm_player_state.voices[0], once, 1, 0, 255, 255);
-    out = mix(6);
-    EXPECT_EQ(out[6], 300.0f);
-    EXPECT_EQ(out[8], 0.0f);
-    EXPECT_EQ(xm_player_state.voices[0].sample, nullptr);  // the voice stopped at the end
+    xm_voice& v = start_voice(sample16({0, 100, 200, 300}), 1, 0, 255);
+    EXPECT_EQ(mix_left(6), (std::vector<float>{0, 100, 200, 300, 0, 0}));
+    EXPECT_EQ(v.sample, nullptr);  // the voice stopped at the end
 }
 
 TEST_F(xm_mixer, pingpong_loops_stay_inside) {
-    xmw_sample s;
-    s.sixteen_bit = true;
-    s.data = {0, 10, 20, 30, 40, 1000, 60, 70};
-    s.loop = xmw_loop::pingpong;
-    s.loop_start = 5;
-    s.loop_length = 1;
-    const xm_sample* smp = ready(s);
+    // A one-value loop at any step, landing exactly on the loop start included, never leaves it.
     for (uint32_t step : {1u, 3u, 1000u}) {
-        xm_voice& v = xm_player_state.voices[0];
-        start_voice(v, smp, step, 0x3C000000u, 255, 0);
+        xm_voice& v = start_voice(sample16({0, 10, 20, 30, 40, 1000, 60, 70}, xmw_loop::pingpong, 5, 1), step,
+                                  0x3C000000u, 255);
         v.position_int = 5;
         for (int block = 0; block < 20; ++block) {
-            std::vector<float> out = mix(37);
-            for (int k = 0; k < 37; ++k) ASSERT_NEAR(out[2 * k], 1000.0f, 0.01f) << step << " " << k;
+            for (float x : mix_left(37)) ASSERT_NEAR(x, 1000.0f, 0.01f) << step;
             ASSERT_EQ(v.position_int, 5u);
             ASSERT_NE(v.sample, nullptr);
         }
     }
-
-    // A longer loop plays forward, then backward through the same values.
-    xm_free();
-    s.data = {0, 100, 200, 300, 400, 500};
-    s.loop_start = 1;
-    s.loop_length = 3;
-    smp = ready(s);
-    start_voice(xm_player_state.voices[0], smp, 1, 0, 255, 0);
-    std::vector<float> out = mix(12);
-    std::vector<float> left;
-    for (int k = 0; k < 12; ++k) left.push_back(out[2 * k]);
-    // Backward positions sit one unit below whole values (3 - 2^-32, 2 - 2^-32, ...), so they read
-    // (almost) the value above; the guard behind the loop repeats its last value.
+    // A longer loop plays forward, then backward through the same values. Backward positions sit one
+    // unit below whole values (3 - 2^-32, ...), so they read (almost) the value above; the guard behind
+    // the loop repeats its last value.
+    start_voice(sample16({0, 100, 200, 300, 400, 500}, xmw_loop::pingpong, 1, 3), 1, 0, 255);
+    std::vector<float> left = mix_left(9);
     const float want[9] = {0, 100, 200, 300, 300, 300, 200, 100, 200};
     for (int k = 0; k < 9; ++k) EXPECT_NEAR(left[static_cast<size_t>(k)], want[k], 0.01f) << k;
 }
 
-TEST_F(xm_mixer, slow_steps_on_long_samples_do_not_end_early) {
-    const xm_sample* smp = ready(flat_sample(100000, 500));
-    xm_voice& v = xm_player_state.voices[0];
-    start_voice(v, smp, 0, 1, 255, 255);  // frames to the end far beyond 32 bits
-    mix(884);
-    EXPECT_NE(v.sample, nullptr);
-    EXPECT_EQ(v.position_int, 0u);
-    EXPECT_EQ(v.position_frac, 884u);
+TEST_F(xm_mixer, long_distances_to_the_sample_end) {
+    xm_voice& v = start_voice(flat_sample(100000, 500), 0, 1, 255);  // frames to the end beyond 32 bits
+    mix_left(884);
+    EXPECT_EQ(std::tuple(v.sample != nullptr, v.position_int, v.position_frac), std::tuple(true, 0u, 884u));
     // And a fast voice stops at the sample's end even when its distance is long.
-    start_voice(v, smp, 40000, 0, 255, 255);
+    v.step_int = 40000;
     v.position_int = 100000 - 30000;
-    mix(10);
+    mix_left(10);
     EXPECT_EQ(v.sample, nullptr);
 }
 
 TEST_F(xm_mixer, new_note_ramps_old_voice_out_and_partner_in) {
     xmw_module m = basic_module(1, {instrument_with(flat_sample(4000, 8000))});
     m.tempo = 1;
-    m.patterns[0].rows = 4;
-    set(m, 0, 0, 0, {49, 1, 0, 0, 0});
-    set(m, 0, 1, 0, {49, 1, 0, 0, 0});
-    set(m, 0, 2, 0, {49, 1, 0, 0, 0});
+    for (int r = 0; r < 3; ++r) set(m, 0, r, 0, {49, 1, 0, 0, 0});
     xm_song* song = load(m);
     auto& voices = xm_player_state.voices;
+    const float steady = 8000.0f * 63 / 255;  // volume 64 targets 63 at the centre panning 128
     song->tick_function(song);
     EXPECT_EQ(channel(0).voice, &voices[0]);
-    std::vector<float> out = mix(882);
-    // Fades in from 0 over 128 frames, then holds volume 64 (targets 63 at the centre panning 128).
-    EXPECT_EQ(out[0], 0.0f);
-    EXPECT_NEAR(out[2 * 64], 8000.0f * 63 / 255 / 2, 20.0f);
-    EXPECT_FLOAT_EQ(out[2 * 200], 8000.0f * 63 / 255);
-    EXPECT_EQ(voices[0].left_level, 63 * 256);
+    std::vector<float> left = mix_left(882);
+    // Fades in from 0 over 128 frames, then holds.
+    EXPECT_EQ(left[0], 0.0f);
+    EXPECT_NEAR(left[64], steady / 2, 20.0f);
+    EXPECT_FLOAT_EQ(left[200], steady);
 
     song->tick_function(song);
-    EXPECT_EQ(channel(0).voice, &voices[32]);
-    EXPECT_EQ(voices[0].left_target, 0);
-    EXPECT_NE(voices[0].sample, nullptr);
-    EXPECT_EQ(voices[32].left_level, 0);
-    out = mix(200);
+    EXPECT_EQ(std::tuple(channel(0).voice, voices[0].left_target, voices[32].left_level),
+              std::tuple(&voices[32], 0, 0));
+    left = mix_left(200);
     // Old down and new up over the same 128 frames: the sum stays near the steady level.
-    for (int k = 0; k < 200; k += 16) EXPECT_NEAR(out[2 * k], 8000.0f * 63 / 255, 40.0f) << k;
-    EXPECT_EQ(voices[0].left_level, 0);
-    EXPECT_EQ(voices[32].left_level, 63 * 256);
-
-    // A third note goes back to voice 0, which is taken over.
-    song->tick_function(song);
+    for (int k = 0; k < 200; k += 16) EXPECT_NEAR(left[static_cast<size_t>(k)], steady, 40.0f) << k;
+    EXPECT_EQ(std::tuple(voices[0].left_level, voices[32].left_level), std::tuple(0, 63 * 256));
+    song->tick_function(song);  // a third note goes back to voice 0, which is taken over
     EXPECT_EQ(channel(0).voice, &voices[0]);
 }
 
 TEST_F(xm_mixer, volume_change_during_a_ramp_restarts_from_the_level_reached) {
-    const xm_sample* smp = ready(flat_sample(8000, 10000));
-    xm_voice& v = xm_player_state.voices[0];
-    start_voice(v, smp, 1, 0, 0, 0);
+    xm_voice& v = start_voice(flat_sample(8000, 10000), 1, 0, 0);
     v.left_target = 255;
-    mix(64);  // halfway up
+    mix_left(64);  // halfway up
     EXPECT_NEAR(v.left_level, 128 * 256, 300);
     v.left_target = 0;
-    std::vector<float> out = mix(128);
-    EXPECT_NEAR(out[0], 10000.0f * 0.5f, 100.0f);  // no jump: goes on from the level reached
-    EXPECT_NEAR(out[2 * 64], 10000.0f * 0.25f, 100.0f);
-    EXPECT_EQ(v.left_level, 0);
-    EXPECT_EQ(v.ramp_frames_left, 0);
+    std::vector<float> left = mix_left(128);
+    EXPECT_NEAR(left[0], 10000.0f * 0.5f, 100.0f);  // no jump: goes on from the level reached
+    EXPECT_NEAR(left[64], 10000.0f * 0.25f, 100.0f);
+    EXPECT_EQ(std::tuple(v.left_level, v.ramp_frames_left), std::tuple(0, 0));
 }
 
 TEST_F(xm_mixer, voice_update_volume_panning_and_frequency) {
     xm_song* song = load(basic_module(1, {instrument_with(flat_sample(10, 1))}));
     xm_channel& ch = channel(0);
     xm_voice& v = *ch.voice;
-    ch.volume = 64;
-    ch.volume_envelope.output = 64;
+    auto update = [&](uint8_t flags) {
+        ch.update_flags = flags;
+        xm_update_voice(ch, &xm_null_sample, song);
+    };
+    ch.volume = ch.volume_envelope.output = 64;
     ch.fadeout = 65536;
     ch.panning = 255;
     ch.panning_envelope.output = 32;
-    ch.period = 4608;
-    ch.update_flags = xm_flag_volume | xm_flag_panning | xm_flag_frequency;
-    xm_update_voice(ch, &xm_null_sample, song);
-    EXPECT_EQ(v.volume, 127);
-    EXPECT_EQ(v.left_target, 127);  // panning 255: wholly left
-    EXPECT_EQ(v.right_target, 0);
-
+    update(xm_flag_volume | xm_flag_panning);
+    EXPECT_EQ(std::tuple(v.volume, v.left_target, v.right_target), std::tuple(127, 127, 0));  // wholly left
     ch.panning = 128;
     ch.panning_envelope.output = 64;  // 128 + 4 x 32: clamped to 255
-    ch.update_flags = xm_flag_panning;
-    xm_update_voice(ch, &xm_null_sample, song);
+    update(xm_flag_panning);
     EXPECT_EQ(v.panning, 255);
-
     ch.fadeout = 32768;
     song->global_volume = 32;
-    ch.update_flags = xm_flag_volume;
-    xm_update_voice(ch, &xm_null_sample, song);
+    update(xm_flag_volume);
     EXPECT_EQ(v.volume, 31);  // 127.5 / 4, truncated
 
     // Below 100 Hz the step is the 100 Hz step; a zero period leaves the frequency as it was.
+    const auto step_100hz = static_cast<uint32_t>((uint64_t{100} << 32) / 44100);
     song->flags = 0;
-    ch.period = 1000000;
-    ch.update_flags = xm_flag_frequency;
-    xm_update_voice(ch, &xm_null_sample, song);
-    EXPECT_EQ(v.step_frac, static_cast<uint32_t>((uint64_t{100} << 32) / 44100));
-    ch.period = 0;
-    ch.update_flags = xm_flag_frequency;
-    xm_update_voice(ch, &xm_null_sample, song);
-    EXPECT_EQ(v.step_frac, static_cast<uint32_t>((uint64_t{100} << 32) / 44100));
+    for (int32_t period : {1000000, 0}) {
+        ch.period = period;
+        update(xm_flag_frequency);
+        EXPECT_EQ(v.step_frac, step_100hz) << period;
+    }
     // Far below the table the frequency is bounded instead of overflowing.
     song->flags = 1;
     ch.period = -(1 << 24);
-    ch.update_flags = xm_flag_frequency;
-    xm_update_voice(ch, &xm_null_sample, song);
+    update(xm_flag_frequency);
     EXPECT_EQ(v.step_int, 2147483647u / 44100);
 }
 
 TEST_F(xm_mixer, fast_loop_matches_plain_loop) {
     // Eight channels of loops of every kind, notes every few rows, portamento and vibrato.
-    xmw_sample fwd = sine_sample(37, 12000);
-    xmw_sample pp = sine_sample(50, 9000);
-    pp.loop = xmw_loop::pingpong;
-    pp.loop_start = 10;
-    pp.loop_length = 29;
-    xmw_sample once = flat_sample(3000, -7000, false);
-    std::vector<xmw_instrument> insts = {instrument_with(fwd), instrument_with(pp), instrument_with(once)};
-    xmw_module m = basic_module(8, insts);
+    const xmw_sample pp = sample16(sine_sample(50, 9000).data, xmw_loop::pingpong, 10, 29);
+    xmw_sample once = flat_sample(3000, -7000);
+    once.sixteen_bit = false;
+    xmw_module m = basic_module(8, {instrument_with(sine_sample(37, 12000)), instrument_with(pp),
+                                    instrument_with(once)});
     m.tempo = 3;
     for (int r = 0; r < 64; r += 3)
         for (int c = 0; c < 8; ++c)
             set(m, 0, r, c, {static_cast<uint8_t>(30 + (r + 7 * c) % 50), static_cast<uint8_t>(1 + (r + c) % 3),
                              static_cast<uint8_t>(0x20 + c * 4), static_cast<uint8_t>(c % 2 ? 4 : 1),
                              static_cast<uint8_t>(c % 2 ? 0x46 : 0x03)});
-    std::vector<uint8_t> bytes = xmw_build(m);
-    std::vector<std::vector<int16_t>> renders;
-    for (bool plain : {true, false}) {
-        xm_player_state.mix_plain_only = plain;
-        ASSERT_EQ(xm_load_from_memory(bytes.data(), bytes.size()), 1);
-        xm_prepare_song(xm_player_state.current_song);
-        std::vector<int16_t> pcm;
-        for (int b = 0; b < 200; ++b) {
-            const int16_t* block = xm_player_state.ring.data() + xm_player_state.write_block * 884 * 2;
-            xm_mix_block();
-            pcm.insert(pcm.end(), block, block + 884 * 2);
-        }
-        renders.push_back(pcm);
-        xm_free();
-    }
-    ASSERT_EQ(renders[0].size(), renders[1].size());
-    EXPECT_TRUE(renders[0] == renders[1]);
+    const std::vector<uint8_t> bytes = xmw_build(m);
+    xm_player_state.mix_plain_only = true;
+    std::vector<int16_t> plain = render_blocks(bytes, 200);
+    xm_player_state.mix_plain_only = false;
+    std::vector<int16_t> fast = render_blocks(bytes, 200);
+    ASSERT_EQ(plain.size(), 200u * 884 * 2);
+    EXPECT_TRUE(plain == fast);
     size_t loud = 0;
-    for (int16_t v : renders[1]) loud += (v > 1000 || v < -1000);
-    EXPECT_GT(loud, renders[1].size() / 4);  // it really made sound
+    for (int16_t v : fast) loud += (v > 1000 || v < -1000);
+    EXPECT_GT(loud, fast.size() / 4);  // it really made sound
 }
 
 }  // namespace

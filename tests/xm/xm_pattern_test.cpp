@@ -9,26 +9,41 @@ using namespace xm_test;
 
 namespace {
 
-struct xm_pattern_player : ::testing::Test {
-    void TearDown() override { xm_free(); }
-};
+using positions = std::vector<std::pair<int, int>>;
+using values = std::vector<int>;
 
-// A one-channel module with one flat 16-bit sample of volume 40 and the given speed.
-xmw_module one_channel(uint16_t speed, int rows = 64) {
-    xmw_sample s = flat_sample(2000, 1000);
+using xm_pattern_player = song_test;
+
+int volume() { return channel(0).volume; }
+int period() { return channel(0).period; }
+int period_delta() { return channel(0).period_delta; }
+int envelope() { return channel(0).volume_envelope.output; }
+
+// A one-channel module of the given speed and rows; channel 0 holds `column` from row 0 on. The
+// instrument is a looped flat 16-bit sample of volume 40 unless one is given.
+xmw_module one_channel(uint16_t speed, int rows, std::vector<xmw_cell> column, const xmw_instrument* inst = nullptr) {
+    xmw_sample s = sample16(std::vector<int16_t>(2000, 1000), xmw_loop::forward, 0, 2000);
     s.volume = 40;
-    s.loop = xmw_loop::forward;
-    s.loop_start = 0;
-    s.loop_length = 2000;
-    xmw_module m = basic_module(1, {instrument_with(s)});
+    xmw_module m = basic_module(1, {inst ? *inst : instrument_with(s)});
     m.tempo = speed;
     m.patterns[0].rows = static_cast<uint16_t>(rows);
+    for (size_t r = 0; r < column.size(); ++r) set(m, 0, static_cast<int>(r), 0, column[r]);
     return m;
 }
 
+// An instrument of a flat sample whose volume envelope has the points and, when not -1, the sustain
+// point and the loop.
+xmw_instrument enveloped(std::vector<xmw_envelope_point> points, int sustain, int loop_start = -1, int loop_end = -1) {
+    xmw_instrument inst = instrument_with(flat_sample(100, 100));
+    xmw_envelope& e = inst.volume_envelope;
+    e = {std::move(points), true, sustain >= 0, loop_start >= 0, uint8_t(sustain), uint8_t(loop_start),
+         uint8_t(loop_end)};
+    return inst;
+}
+
 // (order, row) at every row tick of the next n rows.
-std::vector<std::pair<int, int>> walk(xm_song* song, int rows) {
-    std::vector<std::pair<int, int>> seen;
+positions walk(xm_song* song, int rows) {
+    positions seen;
     while (static_cast<int>(seen.size()) < rows) {
         bool row_tick = song->tick_counter == 0;
         song->tick_function(song);
@@ -37,137 +52,86 @@ std::vector<std::pair<int, int>> walk(xm_song* song, int rows) {
     return seen;
 }
 
-using positions = std::vector<std::pair<int, int>>;
-
 TEST_F(xm_pattern_player, amiga_and_linear_periods) {
-    EXPECT_EQ(xm_amiga_period(48, 0), 1712);
-    EXPECT_EQ(xm_amiga_period(48, -128), 1813);  // a whole semitone down
-    EXPECT_EQ(xm_amiga_period(48, 64), 1664);
-    EXPECT_EQ(xm_amiga_period(60, 0), 856);
-    EXPECT_EQ(xm_amiga_period(0, -50), xm_amiga_period(0, -50));  // note 0 has no lower neighbour
-    EXPECT_EQ(xm_amiga_period(0, 0), 27392);
+    // {note, finetune, period}: -128 is a whole semitone down; note 0 has no lower neighbour.
+    for (auto [note, fine, want] : {std::tuple{48, 0, 1712}, {48, -128, 1813}, {48, 64, 1664}, {60, 0, 856},
+                                    {0, 0, 27392}})
+        EXPECT_EQ(xm_amiga_period(note, fine), want) << note << " " << fine;
+    xm_amiga_period(0, -50);
 
     for (bool linear : {true, false}) {
-        xmw_module m = one_channel(6);
+        xmw_module m = one_channel(6, 64, {{49, 1, 0, 0, 0}});
         m.linear = linear;
-        set(m, 0, 0, 0, {49, 1, 0, 0, 0});
-        xm_song* song = load(m);
-        ticks(song, 1);
-        xm_voice& v = *channel(0).voice;
-        if (linear) {
-            EXPECT_EQ(channel(0).period, 4608);
-            EXPECT_EQ(v.step_frac, static_cast<uint32_t>((uint64_t{8363} << 32) / 44100));  // 8363 Hz
-        } else {
-            EXPECT_EQ(channel(0).period, 1712);
-            EXPECT_EQ(v.step_frac, static_cast<uint32_t>((uint64_t{14317056 / 1712} << 32) / 44100));
-        }
-        EXPECT_EQ(v.step_int, 0u);
-        xm_free();
+        ticks(load(m), 1);
+        const uint64_t hz = linear ? 8363 : 14317056 / 1712;
+        EXPECT_EQ(std::tuple(channel(0).period, channel(0).voice->step_int, channel(0).voice->step_frac),
+                  std::tuple(linear ? 4608 : 1712, 0u, static_cast<uint32_t>((hz << 32) / 44100)));
     }
 }
 
 TEST_F(xm_pattern_player, song_positions_with_break_jump_and_restart) {
     // Three orders of 4-row patterns; D on the last order goes to order 0, the row it names.
-    xmw_module m = one_channel(1, 4);
+    xmw_module m = one_channel(1, 4, {});
     m.channels = 3;
     m.patterns.resize(3);
     for (auto& p : m.patterns) p.rows = 4;
     m.orders = {0, 1, 2};
     m.restart = 1;
     set(m, 2, 1, 0, {0, 0, 0, 0x0D, 0x02});
-    xm_song* song = load(m);
-    EXPECT_EQ(walk(song, 11), (positions{{0, 0}, {0, 1}, {0, 2}, {0, 3}, {1, 0}, {1, 1}, {1, 2}, {1, 3},
-                                         {2, 0}, {2, 1}, {0, 2}}));
-    xm_free();
-
+    EXPECT_EQ(walk(load(m), 11), (positions{{0, 0}, {0, 1}, {0, 2}, {0, 3}, {1, 0}, {1, 1}, {1, 2}, {1, 3},
+                                            {2, 0}, {2, 1}, {0, 2}}));
     // Without D the end of the last pattern goes on at the restart position.
     m.patterns[2].cells.clear();
-    song = load(m);
-    positions p = walk(song, 14);
-    EXPECT_EQ(p[12], (std::pair<int, int>{1, 0}));
-    xm_free();
+    EXPECT_EQ(walk(load(m), 14)[12], (std::pair{1, 0}));
 
     // B on channel 0 and D on channel 2: B's order, D's row. D first and B later: row 0 of B's order.
-    m.patterns[2].cells.clear();
-    set(m, 0, 0, 0, {0, 0, 0, 0x0B, 2});
-    set(m, 0, 0, 2, {0, 0, 0, 0x0D, 0x03});
-    song = load(m);
-    EXPECT_EQ(walk(song, 2), (positions{{0, 0}, {2, 3}}));
-    xm_free();
-    m.patterns[0].cells.clear();
-    set(m, 0, 0, 0, {0, 0, 0, 0x0D, 0x03});
-    set(m, 0, 0, 2, {0, 0, 0, 0x0B, 2});
-    song = load(m);
-    EXPECT_EQ(walk(song, 2), (positions{{0, 0}, {2, 0}}));
-    xm_free();
+    for (bool b_first : {true, false}) {
+        set(m, 0, 0, b_first ? 0 : 2, {0, 0, 0, 0x0B, 2});
+        set(m, 0, 0, b_first ? 2 : 0, {0, 0, 0, 0x0D, 0x03});
+        EXPECT_EQ(walk(load(m), 2), (positions{{0, 0}, {2, b_first ? 3 : 0}}));
+    }
 
     // A D row past the pattern's end starts it at the top; B past the song length and D above 63 give 0.
-    m.patterns[0].cells.clear();
     set(m, 0, 0, 0, {0, 0, 0, 0x0D, 0x12});
+    set(m, 0, 0, 2, {});
     set(m, 1, 0, 0, {0, 0, 0, 0x0B, 9});
     set(m, 1, 0, 2, {0, 0, 0, 0x0D, 0x99});
-    song = load(m);
-    EXPECT_EQ(walk(song, 4), (positions{{0, 0}, {1, 0}, {0, 0}, {1, 0}}));
+    EXPECT_EQ(walk(load(m), 4), (positions{{0, 0}, {1, 0}, {0, 0}, {1, 0}}));
 }
 
 TEST_F(xm_pattern_player, odd_song_shapes_have_a_defined_walk) {
     // A restart position beyond the song restarts at 0; a pattern of 0 rows plays as one empty row.
-    xmw_module m = one_channel(1, 2);
+    xmw_module m = one_channel(1, 2, {});
     m.patterns.resize(2);
     m.patterns[1].rows = 0;
     m.orders = {0, 1};
     m.restart = 7;
-    xm_song* song = load(m);
-    EXPECT_EQ(walk(song, 5), (positions{{0, 0}, {0, 1}, {1, 0}, {0, 0}, {0, 1}}));
-    xm_free();
+    EXPECT_EQ(walk(load(m), 5), (positions{{0, 0}, {0, 1}, {1, 0}, {0, 0}, {0, 1}}));
     // No orders at all: order 0 names a pattern that is not there, which plays 64 empty rows.
     m.orders.clear();
     m.patterns.clear();
-    song = load(m);
-    positions p = walk(song, 66);
-    EXPECT_EQ(p[63], (std::pair<int, int>{0, 63}));
-    EXPECT_EQ(p[64], (std::pair<int, int>{0, 0}));
+    positions p = walk(load(m), 66);
+    EXPECT_EQ(p[63], (std::pair{0, 63}));
+    EXPECT_EQ(p[64], (std::pair{0, 0}));
 }
 
-TEST_F(xm_pattern_player, pattern_loop_and_delay) {
-    xmw_module m = one_channel(1, 8);
-    set(m, 0, 2, 0, {0, 0, 0, 0x0E, 0x60});
-    set(m, 0, 4, 0, {0, 0, 0, 0x0E, 0x61});
-    xm_song* song = load(m);
-    positions p = walk(song, 9);
-    std::vector<int> rows;
-    for (auto& [o, r] : p) rows.push_back(r);
-    EXPECT_EQ(rows, (std::vector<int>{0, 1, 2, 3, 4, 2, 3, 4, 5}));
-    xm_free();
+TEST_F(xm_pattern_player, pattern_loop_delay_speed_and_tempo) {
+    values rows;
+    for (auto [o, r] : walk(load(one_channel(1, 8, {{}, {}, {0, 0, 0, 0x0E, 0x60}, {}, {0, 0, 0, 0x0E, 0x61}})), 9))
+        rows.push_back(r);
+    EXPECT_EQ(rows, (values{0, 1, 2, 3, 4, 2, 3, 4, 5}));
 
     // EE2 at speed 3: the row lasts 3 + 2 x 3 ticks.
-    xmw_module d = one_channel(3, 8);
-    set(d, 0, 1, 0, {0, 0, 0, 0x0E, 0xE2});
-    song = load(d);
-    ticks(song, 3);
-    EXPECT_EQ(song->row, 0);
-    ticks(song, 1);
-    EXPECT_EQ(song->row, 1);
-    ticks(song, 8);
-    EXPECT_EQ(song->row, 1);
-    ticks(song, 1);
-    EXPECT_EQ(song->row, 2);
-}
+    xm_song* song = load(one_channel(3, 8, {{}, {0, 0, 0, 0x0E, 0xE2}}));
+    EXPECT_EQ(trace(song, 13, [&] { return song->row; }), (values{0, 0, 0, 1, 1, 1, 1, 1, 1, 1, 1, 1, 2}));
 
-TEST_F(xm_pattern_player, speed_and_tempo) {
-    xmw_module m = one_channel(6, 4);
-    set(m, 0, 0, 0, {0, 0, 0, 0x0F, 0x1F});
-    set(m, 0, 1, 0, {0, 0, 0, 0x0F, 0x20});
-    set(m, 0, 2, 0, {0, 0, 0, 0x0F, 0x00});
-    xm_song* song = load(m);
+    // F1F sets speed 31, F20 32 BPM (3445 frames per tick), F00 speed 0: every tick is a row tick.
+    song = load(one_channel(6, 4, {{0, 0, 0, 0x0F, 0x1F}, {0, 0, 0, 0x0F, 0x20}, {0, 0, 0, 0x0F, 0x00}}));
     EXPECT_EQ(song->samples_per_tick, 882);  // 125 BPM
-    ticks(song, 1);
-    EXPECT_EQ(song->speed, 31);
+    ticks(song, 32);
+    EXPECT_EQ(std::tuple(song->speed, song->bpm, song->samples_per_tick), std::tuple(31, 32, 3445));
     ticks(song, 31);
-    EXPECT_EQ(song->bpm, 32);
-    EXPECT_EQ(song->samples_per_tick, 3445);
-    ticks(song, 31);
-    EXPECT_EQ(song->speed, 0);  // every tick is a row tick now
+    EXPECT_EQ(song->speed, 0);
     ticks(song, 1);
     EXPECT_EQ(song->row, 3);
     xm_set_bpm(song, 255);
@@ -176,267 +140,142 @@ TEST_F(xm_pattern_player, speed_and_tempo) {
     EXPECT_EQ(song->bpm, 32);
 }
 
-TEST_F(xm_pattern_player, volume_column_row_and_tick_forms) {
-    xmw_module m = one_channel(3, 4);
-    set(m, 0, 0, 0, {49, 1, 0x64, 0, 0});  // slide down by 4 on every tick, the first included
-    set(m, 0, 1, 0, {0, 0, 0x84, 0, 0});   // fine slide: once
-    set(m, 0, 2, 0, {0, 0, 0xC8, 0, 0});   // panning 8 x 16
-    set(m, 0, 3, 0, {0, 0, 0x55, 0, 0});   // above 0x50: nothing
-    xm_song* song = load(m);
-    ticks(song, 1);
-    EXPECT_EQ(channel(0).volume, 36);
-    ticks(song, 2);
-    EXPECT_EQ(channel(0).volume, 28);
-    ticks(song, 3);
-    EXPECT_EQ(channel(0).volume, 24);
-    ticks(song, 1);
+TEST_F(xm_pattern_player, volume_column_and_limited_volumes) {
+    // Slide down by 4 on every tick, the first included; a fine slide once; panning 8 x 16; above 0x50
+    // nothing.
+    xm_song* song = load(one_channel(3, 4, {{49, 1, 0x64, 0, 0}, {0, 0, 0x84, 0, 0}, {0, 0, 0xC8, 0, 0},
+                                            {0, 0, 0x55, 0, 0}}));
+    EXPECT_EQ(trace(song, 7, volume), (values{36, 32, 28, 24, 24, 24, 24}));
     EXPECT_EQ(channel(0).panning, 128);
-    ticks(song, 3);
-    EXPECT_EQ(channel(0).volume, 24);
-}
+    EXPECT_EQ(trace(song, 3, volume), (values{24, 24, 24}));
 
-TEST_F(xm_pattern_player, set_volume_and_global_volume_are_limited) {
-    xmw_module m = one_channel(2, 4);
-    set(m, 0, 0, 0, {49, 1, 0, 0x0C, 0x50});
-    set(m, 0, 1, 0, {0, 0, 0, 0x11, 0x0F});  // global slide down by 15 per later tick
-    set(m, 0, 2, 0, {0, 0, 0, 0x10, 0x50});
-    xm_song* song = load(m);
-    ticks(song, 1);
-    EXPECT_EQ(channel(0).volume, 64);  // C50 limited to 64
-    ticks(song, 2);
-    EXPECT_EQ(song->global_volume, 64);
-    ticks(song, 1);
-    EXPECT_EQ(song->global_volume, 49);
-    ticks(song, 1);
-    EXPECT_EQ(song->global_volume, 64);  // G50 limited to 64
+    // C50 and G50 are limited to 64; H0F slides the global volume down by 15 on later ticks.
+    song = load(one_channel(2, 4, {{49, 1, 0, 0x0C, 0x50}, {0, 0, 0, 0x11, 0x0F}, {0, 0, 0, 0x10, 0x50}}));
+    EXPECT_EQ(trace(song, 5, [&] { return song->global_volume; }), (values{64, 64, 64, 49, 64}));
+    EXPECT_EQ(channel(0).volume, 64);
 }
 
 TEST_F(xm_pattern_player, tremolo_offset_stays_after_the_effect_ends) {
-    xmw_module m = one_channel(3, 4);
-    set(m, 0, 0, 0, {49, 1, 0, 0x07, 0x4F});  // speed 4, depth 15
-    xm_song* song = load(m);
-    ticks(song, 2);
-    EXPECT_EQ(channel(0).volume_delta, 0);  // position 0: sine 0
+    // Speed 4, depth 15: position 0 gives 0, position 4 gives 22; the next row keeps the 22.
+    xm_song* song = load(one_channel(3, 4, {{49, 1, 0, 0x07, 0x4F}}));
+    EXPECT_EQ(trace(song, 3, [] { return channel(0).volume_delta; }), (values{0, 0, 15 * 97 / 64}));
     ticks(song, 1);
-    EXPECT_EQ(channel(0).volume_delta, 15 * 97 / 64);  // position 4
-    ticks(song, 1);
-    EXPECT_EQ(channel(0).volume, 40 + 22);
-    EXPECT_EQ(channel(0).volume_delta, 0);
+    EXPECT_EQ(std::tuple(channel(0).volume, channel(0).volume_delta), std::tuple(40 + 22, 0));
 }
 
 TEST_F(xm_pattern_player, tone_portamento_keeps_sample_and_period) {
-    xmw_module m = one_channel(3, 4);
-    set(m, 0, 0, 0, {49, 1, 0, 0x0C, 0x10});
-    set(m, 0, 1, 0, {61, 1, 0, 0x03, 0x10});
-    xm_song* song = load(m);
+    xm_song* song = load(one_channel(3, 4, {{49, 1, 0, 0x0C, 0x10}, {61, 1, 0, 0x03, 0x10}}));
     ticks(song, 3);
     EXPECT_EQ(channel(0).volume, 16);
     xm_voice* voice = channel(0).voice;
-    ticks(song, 1);
-    EXPECT_EQ(channel(0).period, 4608);
-    EXPECT_EQ(channel(0).tone_portamento_target, 7680 - 64 * 60);
-    EXPECT_EQ(channel(0).volume, 40);        // the instrument byte still resets the volume
-    EXPECT_EQ(channel(0).voice, voice);      // no new note: the voice plays on
-    EXPECT_EQ(channel(0).update_flags & xm_flag_trigger, 0);
-    ticks(song, 1);
-    EXPECT_EQ(channel(0).period, 4608 - 64);
-    ticks(song, 1);
-    EXPECT_EQ(channel(0).period, 4608 - 128);
+    EXPECT_EQ(trace(song, 3, period), (values{4608, 4608 - 64, 4608 - 128}));
+    // The instrument byte still resets the volume; no new note: the voice plays on.
+    EXPECT_EQ(std::tuple(channel(0).tone_portamento_target, channel(0).volume, channel(0).voice),
+              std::tuple(7680 - 64 * 60, 40, voice));
 
-    // The volume column's portamento glides as well.
-    xm_free();
-    m.patterns[0].cells.clear();
-    set(m, 0, 0, 0, {49, 1, 0, 0, 0});
-    set(m, 0, 1, 0, {61, 0, 0xF1, 0, 0});
-    song = load(m);
-    ticks(song, 4);
-    EXPECT_EQ(channel(0).period, 4608);
-    ticks(song, 1);
-    EXPECT_EQ(channel(0).period, 4608 - 64);
+    // The volume column's portamento glides as well instead of jumping to its note.
+    song = load(one_channel(3, 4, {{49, 1, 0, 0, 0}, {61, 0, 0xF1, 0, 0}}));
+    ticks(song, 3);
+    EXPECT_EQ(trace(song, 2, period), (values{4608, 4608 - 64}));
 }
 
 TEST_F(xm_pattern_player, arpeggio_vibrato_and_portamento) {
-    xmw_module m = one_channel(4, 4);
-    set(m, 0, 0, 0, {49, 1, 0, 0x00, 0x47});
-    set(m, 0, 1, 0, {49, 1, 0, 0x04, 0x43});
-    set(m, 0, 2, 0, {0, 0, 0, 0x01, 0x02});
-    set(m, 0, 3, 0, {0, 0, 0, 0x02, 0x00});  // uses its own memory: empty
-    xm_song* song = load(m);
-    ticks(song, 2);
-    EXPECT_EQ(channel(0).period_delta, 4 * 64);
+    // The last row's 200 uses its own memory, which is empty. Vibrato position 4: (3 x 97) >> 5 = 9,
+    // low bits cleared: 8.
+    xm_song* song = load(one_channel(4, 4, {{49, 1, 0, 0x00, 0x47}, {49, 1, 0, 0x04, 0x43}, {0, 0, 0, 0x01, 0x02},
+                                            {0, 0, 0, 0x02, 0x00}}));
+    EXPECT_EQ(trace(song, 7, period_delta), (values{0, 4 * 64, 7 * 64, 0, 0, 0, -8}));
     ticks(song, 1);
-    EXPECT_EQ(channel(0).period_delta, 7 * 64);
-    ticks(song, 1);
-    EXPECT_EQ(channel(0).period_delta, 0);
-    ticks(song, 2);  // vibrato row and first later tick at position 0
-    EXPECT_EQ(channel(0).period_delta, 0);
-    ticks(song, 1);  // position 4: (3 x 97) >> 5 = 9, low bits cleared: 8
-    EXPECT_EQ(channel(0).period_delta, -8);
-    ticks(song, 2);
-    EXPECT_EQ(channel(0).period, 4608);
-    ticks(song, 3);
-    EXPECT_EQ(channel(0).period, 4608 - 24);
-    ticks(song, 4);
-    EXPECT_EQ(channel(0).period, 4608 - 24);
+    EXPECT_EQ(trace(song, 8, period), (values{4608, 4600, 4592, 4584, 4584, 4584, 4584, 4584}));
 }
 
 TEST_F(xm_pattern_player, sustain_key_off_and_fadeout) {
-    xmw_instrument inst = instrument_with(flat_sample(100, 100));
-    inst.volume_envelope.on = true;
-    inst.volume_envelope.sustain = true;
-    inst.volume_envelope.sustain_point = 1;
-    inst.volume_envelope.points = {{0, 64}, {4, 32}, {8, 0}};
+    xmw_instrument inst = enveloped({{0, 64}, {4, 32}, {8, 0}}, 1);
     inst.fadeout = 100;
-    xmw_module m = basic_module(1, {inst});
-    m.tempo = 2;
-    set(m, 0, 0, 0, {49, 1, 0, 0, 0});
-    set(m, 0, 4, 0, {97, 0, 0, 0, 0});
-    xm_song* song = load(m);
-    ticks(song, 1);
-    EXPECT_EQ(channel(0).volume_envelope.output, 64);
-    ticks(song, 1);
-    EXPECT_EQ(channel(0).volume_envelope.output, 56);
-    ticks(song, 3);
-    EXPECT_EQ(channel(0).volume_envelope.output, 32);  // reached the sustain point
-    ticks(song, 3);
-    EXPECT_EQ(channel(0).volume_envelope.output, 32);  // and holds there
+    const std::vector<xmw_cell> column = {{49, 1, 0, 0, 0}, {}, {}, {}, {97, 0, 0, 0, 0}};
+    xm_song* song = load(one_channel(2, 64, column, &inst));
+    EXPECT_EQ(trace(song, 8, envelope), (values{64, 56, 48, 40, 32, 32, 32, 32}));  // holds at the sustain point
     EXPECT_EQ(channel(0).fadeout, 65536);
-    ticks(song, 1);  // key-off
-    EXPECT_EQ(channel(0).fadeout, 65536 - 200);
-    EXPECT_EQ(channel(0).volume_envelope.output, 32);
-    ticks(song, 1);
-    EXPECT_EQ(channel(0).volume_envelope.output, 24);
-    ticks(song, 3);
-    EXPECT_EQ(channel(0).volume_envelope.output, 0);
-    EXPECT_EQ(channel(0).volume_envelope.finished, 1);
-    EXPECT_EQ(channel(0).fadeout, 65536 - 5 * 200);
-    xm_free();
+    EXPECT_EQ(trace(song, 5, envelope), (values{32, 24, 16, 8, 0}));  // key-off lets it go on
+    EXPECT_EQ(std::tuple(channel(0).volume_envelope.finished, channel(0).fadeout), std::tuple(1, 65536 - 5 * 200));
 
     // Without a volume envelope the key-off silences the channel at once.
     inst.volume_envelope = {};
-    m.instruments = {inst};
-    song = load(m);
+    song = load(one_channel(2, 64, column, &inst));
     ticks(song, 8);
-    EXPECT_EQ(channel(0).volume_envelope.output, 64);
-    ticks(song, 1);
-    EXPECT_EQ(channel(0).volume_envelope.output, 0);
-    EXPECT_EQ(channel(0).voice->volume, 0);
-    EXPECT_EQ(channel(0).fadeout, 65536 - 200);
+    EXPECT_EQ(trace(song, 1, envelope), (values{0}));
+    EXPECT_EQ(std::tuple(channel(0).voice->volume, channel(0).fadeout), std::tuple(0, 65536 - 200));
 }
 
 TEST_F(xm_pattern_player, envelope_loop_and_position_effect) {
-    xmw_instrument inst = instrument_with(flat_sample(100, 100));
-    inst.volume_envelope.on = true;
-    inst.volume_envelope.loop = true;
-    inst.volume_envelope.loop_start = 1;
-    inst.volume_envelope.loop_end = 2;
-    inst.volume_envelope.points = {{0, 0}, {2, 64}, {4, 32}, {10, 0}};
-    xmw_module m = basic_module(1, {inst});
-    m.tempo = 1;
-    set(m, 0, 0, 0, {49, 1, 0, 0, 0});
-    set(m, 0, 9, 0, {0, 0, 0, 0x15, 7});  // L07: between the points at 4 and 10
-    xm_song* song = load(m);
-    std::vector<int> out;
-    for (int i = 0; i < 9; ++i) {
-        ticks(song, 1);
-        out.push_back(channel(0).volume_envelope.output);
-    }
-    EXPECT_EQ(out, (std::vector<int>{0, 32, 64, 48, 64, 48, 64, 48, 64}));
+    const xmw_instrument inst = enveloped({{0, 0}, {2, 64}, {4, 32}, {10, 0}}, -1, 1, 2);
+    std::vector<xmw_cell> column(10);
+    column[0] = {49, 1, 0, 0, 0};
+    column[9] = {0, 0, 0, 0x15, 7};  // L07: between the points at 4 and 10
+    xm_song* song = load(one_channel(1, 64, column, &inst));
+    EXPECT_EQ(trace(song, 9, envelope), (values{0, 32, 64, 48, 64, 48, 64, 48, 64}));
     ticks(song, 1);
     // L07 after the envelope's own step: (7 - 4) x (-32 / 6) + 32
-    EXPECT_EQ(channel(0).volume_envelope.point, 3);
-    EXPECT_EQ(channel(0).volume_envelope.output, 16);
+    EXPECT_EQ(std::tuple(channel(0).volume_envelope.point, channel(0).volume_envelope.output), std::tuple(3, 16));
 }
 
 TEST_F(xm_pattern_player, note_delay) {
-    xmw_module m = one_channel(6, 4);
-    set(m, 0, 0, 0, {49, 1, 0, 0, 0});
-    set(m, 0, 1, 0, {61, 1, 0x30, 0x0E, 0xD3});
-    xm_song* song = load(m);
+    xm_song* song = load(one_channel(6, 4, {{49, 1, 0, 0, 0}, {61, 1, 0x30, 0x0E, 0xD3}}));
     ticks(song, 6);
     xm_voice* voice = channel(0).voice;
+    // Until tick 3 only the autovibrato marks the frequency; then the note, its instrument reset and
+    // its volume byte, on the partner voice.
+    EXPECT_EQ(trace(song, 3, [] { return channel(0).update_flags; }), (values(3, xm_flag_frequency)));
+    EXPECT_EQ(std::tuple(channel(0).volume, channel(0).voice), std::tuple(40, voice));
     ticks(song, 1);
-    EXPECT_EQ(channel(0).update_flags, xm_flag_frequency);  // only the autovibrato marks the frequency
-    EXPECT_EQ(channel(0).volume, 40);
-    EXPECT_EQ(channel(0).period, 4608);
-    EXPECT_EQ(channel(0).voice, voice);
-    ticks(song, 2);
-    EXPECT_EQ(channel(0).update_flags, xm_flag_frequency);
-    ticks(song, 1);  // tick 3: the note, its instrument reset and its volume byte
-    EXPECT_EQ(channel(0).volume, 0x20);
-    EXPECT_EQ(channel(0).period, 3840);
-    EXPECT_NE(channel(0).voice, voice);  // a new note: the partner voice takes it
-    ticks(song, 1);
-    EXPECT_EQ(channel(0).update_flags, xm_flag_frequency);
+    EXPECT_EQ(std::tuple(channel(0).volume, channel(0).period, channel(0).voice == voice),
+              std::tuple(0x20, 3840, false));
 }
 
 TEST_F(xm_pattern_player, retrigger_cut_offset_and_multi_retrigger) {
-    xmw_module m = one_channel(6, 4);
-    set(m, 0, 0, 0, {49, 1, 0, 0x09, 0x02});  // start at 512
-    set(m, 0, 1, 0, {49, 1, 0, 0x09, 0x10});  // 4096: beyond the loop end, restart without a new note
-    set(m, 0, 2, 0, {0, 0, 0, 0x0E, 0xC2});
-    set(m, 0, 3, 0, {0, 0, 0, 0x1B, 0x52});   // every 2 ticks: volume - 16
-    xm_song* song = load(m);
+    // 902 starts at 512; 910 (4096) is beyond the loop end: a restart without a new note. EC2 cuts on
+    // tick 2; R52 retriggers every 2 later ticks with volume - 16.
+    xm_song* song = load(one_channel(6, 4, {{49, 1, 0, 0x09, 0x02}, {49, 1, 0, 0x09, 0x10}, {0, 0, 0, 0x0E, 0xC2},
+                                            {0, 0, 0, 0x1B, 0x52}}));
     ticks(song, 1);
     EXPECT_EQ(channel(0).voice->position_int, 512u);
     ticks(song, 5);
-    channel(0).voice->position_int = 1234;
     xm_voice* voice = channel(0).voice;
+    voice->position_int = 1234;
     ticks(song, 1);
-    EXPECT_EQ(channel(0).voice, voice);
-    EXPECT_EQ(voice->position_int, 0u);
-    ticks(song, 7);
-    EXPECT_EQ(channel(0).volume, 40);
-    ticks(song, 1);
-    EXPECT_EQ(channel(0).volume, 0);  // EC2 on tick 2
+    EXPECT_EQ(std::tuple(channel(0).voice, voice->position_int), std::tuple(voice, 0u));
+    EXPECT_EQ(trace(song, 8, volume), (values{40, 40, 40, 40, 40, 40, 40, 0}));
     channel(0).volume = 40;
-    ticks(song, 4);  // row 3: Rxy acts on later ticks only
-    EXPECT_EQ(channel(0).volume, 40);
-    ticks(song, 1);
-    EXPECT_EQ(channel(0).volume, 40);
-    ticks(song, 1);  // tick 2: retrigger with volume - 16
-    EXPECT_EQ(channel(0).volume, 24);
+    EXPECT_EQ(trace(song, 6, volume), (values{40, 40, 40, 40, 40, 24}));
 }
 
 TEST_F(xm_pattern_player, missing_instruments_and_samples_are_silent) {
+    // Channel 0's note maps to slot 20 (16 or more), channel 1's to slot 3 (no sample); channel 2 names
+    // instrument 9, which is not there.
     xmw_instrument inst = instrument_with(flat_sample(100, 100));
-    inst.sample_map[48] = 20;  // a slot of 16 or more
-    inst.sample_map[50] = 3;   // a slot with no sample
+    inst.sample_map[48] = 20;
+    inst.sample_map[50] = 3;
     xmw_module m = basic_module(3, {inst});
-    set(m, 0, 0, 0, {49, 1, 0, 0, 0});
-    set(m, 0, 0, 1, {51, 1, 0, 0, 0});
-    set(m, 0, 0, 2, {49, 9, 0, 0, 0});  // no instrument 9
-    xm_song* song = load(m);
-    ticks(song, 1);
+    for (auto [c, note, in] : {std::tuple{0, 49, 1}, {1, 51, 1}, {2, 49, 9}})
+        set(m, 0, 0, c, {uint8_t(note), uint8_t(in), 0, 0, 0});
+    ticks(load(m), 1);
     for (int c = 0; c < 3; ++c) EXPECT_EQ(channel(c).voice->sample, &xm_null_sample) << c;
     std::vector<float> out(2 * 64, 0.0f);
     xm_mix(out.data(), 64);
-    for (float v : out) EXPECT_EQ(v, 0.0f);
+    EXPECT_EQ(out, std::vector<float>(2 * 64, 0.0f));
     for (int c = 0; c < 3; ++c) EXPECT_EQ(channel(c).voice->sample, nullptr) << c;
 }
 
 TEST_F(xm_pattern_player, vibrato_waveforms_and_autovibrato) {
+    // Square autovibrato: 8 x 64 >> 6 below position 128, -8 from there. E41 picks the ramp-down
+    // vibrato waveform; the vibrato row starts at position 0; at position 8 the ramp gives 64,
+    // (15 x 64) >> 5 = 30, low bits cleared: 28.
     xmw_instrument inst = instrument_with(flat_sample(100, 100));
-    inst.vibrato_type = 1;  // square
+    inst.vibrato_type = 1;
     inst.vibrato_depth = 8;
     inst.vibrato_rate = 64;
-    xmw_module m = basic_module(1, {inst});
-    m.tempo = 4;
-    set(m, 0, 0, 0, {49, 1, 0, 0x0E, 0x41});  // ramp-down vibrato waveform
-    set(m, 0, 1, 0, {0, 0, 0, 0x04, 0x8F});
-    xm_song* song = load(m);
-    ticks(song, 1);
-    EXPECT_EQ(channel(0).period_delta, 8);  // square autovibrato at position 0: 8 x 64 >> 6
-    ticks(song, 1);
-    EXPECT_EQ(channel(0).period_delta, 8);
-    ticks(song, 2);
-    EXPECT_EQ(channel(0).period_delta, -8);  // positions 128 and above: the low half
-    ticks(song, 1);                          // vibrato row at position 0: 0; autovibrato back at 0
-    EXPECT_EQ(channel(0).period_delta, 8);
-    ticks(song, 1);
-    EXPECT_EQ(channel(0).period_delta, 8);
-    ticks(song, 1);  // vibrato position 8: ramp value 64, (15 x 64) >> 5 = 30, low bits cleared: 28
-    EXPECT_EQ(channel(0).period_delta, -28 - 8);
+    xm_song* song = load(one_channel(4, 64, {{49, 1, 0, 0x0E, 0x41}, {0, 0, 0, 0x04, 0x8F}}, &inst));
+    EXPECT_EQ(trace(song, 7, period_delta), (values{8, 8, -8, -8, 8, 8, -28 - 8}));
 }
 
 }  // namespace

@@ -10,58 +10,40 @@
 
 namespace {
 
-struct xm_memory_stream : ::testing::Test {
-    uint8_t data[10] = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9};
-    xm_stream* s = nullptr;
-    void SetUp() override {
-        xm_set_memory_source(data, sizeof data);
-        xm_set_io(xm_memory_open, xm_memory_close, xm_memory_read, xm_memory_seek, xm_memory_tell);
-        s = xm_stream_open("ignored", 0, 0);
-        ASSERT_NE(s, nullptr);
-    }
-    void TearDown() override { xm_stream_close(s); }
-};
+void install_memory_io() {
+    xm_set_io(xm_memory_open, xm_memory_close, xm_memory_read, xm_memory_seek, xm_memory_tell);
+}
 
-TEST_F(xm_memory_stream, reads_are_bounded_by_the_source) {
+TEST(xm_memory_stream, reads_and_seeks_stay_inside_the_source) {
+    uint8_t data[10] = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9};
+    xm_set_memory_source(data, sizeof data);
+    install_memory_io();
+    xm_stream* s = xm_stream_open("ignored", 0, 0);
+    ASSERT_NE(s, nullptr);
     uint8_t out[16];
     std::memset(out, 0xAA, sizeof out);
     xm_stream_seek(s, 6, 0);
     EXPECT_EQ(xm_stream_read(s, out, 8), 4);  // past the end: only what remains
-    EXPECT_EQ(out[0], 6);
-    EXPECT_EQ(out[3], 9);
-    EXPECT_EQ(out[4], 0xAA);  // the rest of the destination keeps what it held
-    EXPECT_EQ(xm_stream_tell(s), 10);
+    EXPECT_EQ(std::tuple(out[3], out[4], xm_stream_tell(s)), std::tuple(9, 0xAA, 10));  // the rest keeps its bytes
     EXPECT_EQ(xm_stream_read(s, out, 1), 0);
-
     xm_stream_seek(s, 7, 0);
     EXPECT_EQ(xm_stream_read(s, out, 3), 3);  // exactly the remaining bytes
-    EXPECT_EQ(out[2], 9);
     EXPECT_EQ(xm_stream_read(s, out, -5), 0);
+
+    // {offset, origin, position after}; each seek starts where the one before left off. Before the
+    // start stops at 0 rather than letting a read copy from before the block; an unknown origin leaves
+    // the position.
+    const int cases[][3] = {{100, 0, 10}, {-3, 2, 7}, {2, 1, 9}, {-50, 1, 0}, {-1, 0, 0}, {4, 0, 4}, {1, 7, 4}};
+    for (const auto& c : cases) {
+        xm_stream_seek(s, c[0], c[1]);
+        EXPECT_EQ(xm_stream_tell(s), c[2]) << c[0] << " from " << c[1];
+    }
+    EXPECT_EQ(xm_stream_read(s, out, 1), 1);
+    EXPECT_EQ(out[0], 4);
+    xm_stream_close(s);
 }
 
-TEST_F(xm_memory_stream, seeks_stay_inside_the_source) {
-    xm_stream_seek(s, 100, 0);
-    EXPECT_EQ(xm_stream_tell(s), 10);
-    xm_stream_seek(s, 0, 2);
-    EXPECT_EQ(xm_stream_tell(s), 10);
-    xm_stream_seek(s, -3, 2);
-    EXPECT_EQ(xm_stream_tell(s), 7);
-    xm_stream_seek(s, 2, 1);
-    EXPECT_EQ(xm_stream_tell(s), 9);
-    // Before the start: stops at 0 rather than letting a read copy from before the block.
-    xm_stream_seek(s, -50, 1);
-    EXPECT_EQ(xm_stream_tell(s), 0);
-    xm_stream_seek(s, -1, 0);
-    EXPECT_EQ(xm_stream_tell(s), 0);
-    xm_stream_seek(s, 4, 0);
-    xm_stream_seek(s, 1, 7);  // unknown origin leaves the position
-    EXPECT_EQ(xm_stream_tell(s), 4);
-    uint8_t b = 0;
-    EXPECT_EQ(xm_stream_read(s, &b, 1), 1);
-    EXPECT_EQ(b, 4);
-}
-
-TEST(xm_stream_layer, incomplete_callback_set_installs_nothing) {
+TEST(xm_stream_layer, incomplete_or_failing_callbacks_give_no_stream) {
     xm_set_io(xm_memory_open, xm_memory_close, xm_memory_read, nullptr, xm_memory_tell);
     EXPECT_FALSE(xm_io_complete());
     EXPECT_EQ(xm_stream_open(nullptr, 0, 0), nullptr);
@@ -71,15 +53,12 @@ TEST(xm_stream_layer, incomplete_callback_set_installs_nothing) {
     EXPECT_FALSE(xm_start_song(&song));
     EXPECT_FALSE(xm_prepare_song(&song));
     xm_stop_song(&song);
-    xm_set_io(xm_memory_open, xm_memory_close, xm_memory_read, xm_memory_seek, xm_memory_tell);
-    EXPECT_TRUE(xm_io_complete());
-}
 
-TEST(xm_stream_layer, open_failure_gives_no_stream) {
     xm_set_io([](const char*) -> void* { return nullptr; }, xm_memory_close, xm_memory_read, xm_memory_seek,
               xm_memory_tell);
+    EXPECT_TRUE(xm_io_complete());
     EXPECT_EQ(xm_stream_open(nullptr, 0, 0), nullptr);
-    xm_set_io(xm_memory_open, xm_memory_close, xm_memory_read, xm_memory_seek, xm_memory_tell);
+    install_memory_io();
 }
 
 }  // namespace
