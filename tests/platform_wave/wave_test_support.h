@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <initializer_list>
 #include <mutex>
 #include <thread>
@@ -43,6 +44,16 @@ inline void queue(HWAVEOUT device, buffer& b) {
     ASSERT_EQ(waveOutWrite(device, &b.header, sizeof(WAVEHDR)), MMSYSERR_NOERROR);
 }
 
+// Polls pred every millisecond for up to ten seconds; whether it came true.
+template <typename Pred> bool wait_until(Pred pred) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (!pred()) {
+        if (std::chrono::steady_clock::now() > end) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return true;
+}
+
 inline uint32_t position(HWAVEOUT device) {
     MMTIME t{TIME_BYTES, 0};
     EXPECT_EQ(waveOutGetPosition(device, &t, sizeof(MMTIME)), MMSYSERR_NOERROR);
@@ -55,22 +66,14 @@ inline std::vector<uint8_t> concat(std::initializer_list<const buffer*> parts) {
     return out;
 }
 
-// Two alternating buffers of a running 16-bit counter, each refilled and requeued from its own completion.
+// Two alternating buffers, each refilled and requeued from its own completion.
 struct refill_stream {
     std::mutex lock;  // held by refills and by stop, as the player's own lock would be
     std::atomic<bool> attached{true}, in_refill{false}, on_caller{false};
     std::atomic<int> refills{0};
     std::thread::id caller = std::this_thread::get_id();
-    uint16_t next = 0;
     std::vector<int16_t> samples[2];
     WAVEHDR headers[2]{};
-    void fill(int i) {
-        for (int16_t& v : samples[i]) v = static_cast<int16_t>(next++);
-        headers[i] = WAVEHDR{};
-        headers[i].lpData = reinterpret_cast<char*>(samples[i].data());
-        headers[i].dwBufferLength = static_cast<uint32_t>(samples[i].size() * 2);
-        headers[i].dwUser = static_cast<uintptr_t>(i);
-    }
 };
 
 inline void refill(HWAVEOUT device, uint32_t message, uintptr_t instance, uintptr_t param, uintptr_t) {
@@ -83,7 +86,6 @@ inline void refill(HWAVEOUT device, uint32_t message, uintptr_t instance, uintpt
     std::lock_guard<std::mutex> guard(s->lock);
     if (!s->attached.load()) return;
     EXPECT_EQ(waveOutUnprepareHeader(device, h, sizeof(WAVEHDR)), MMSYSERR_NOERROR);
-    s->fill(static_cast<int>(h->dwUser));
     EXPECT_EQ(waveOutPrepareHeader(device, h, sizeof(WAVEHDR)), MMSYSERR_NOERROR);
     EXPECT_EQ(waveOutWrite(device, h, sizeof(WAVEHDR)), MMSYSERR_NOERROR);
     ++s->refills;
@@ -95,7 +97,8 @@ inline HWAVEOUT start_stream(refill_stream& s, size_t samples_per_buffer, bool r
     EXPECT_EQ(waveOutPause(device), MMSYSERR_NOERROR);
     for (int i = 0; i < 2; ++i) {
         s.samples[i].resize(samples_per_buffer);
-        s.fill(i);
+        s.headers[i].lpData = reinterpret_cast<char*>(s.samples[i].data());
+        s.headers[i].dwBufferLength = static_cast<uint32_t>(samples_per_buffer * 2);
         EXPECT_EQ(waveOutPrepareHeader(device, &s.headers[i], sizeof(WAVEHDR)), MMSYSERR_NOERROR);
         EXPECT_EQ(waveOutWrite(device, &s.headers[i], sizeof(WAVEHDR)), MMSYSERR_NOERROR);
     }
