@@ -16,13 +16,9 @@ TEST(psid, header_fields_and_image_placement_in_memory_cleared_of_the_last_tune)
     auto m = fresh_machine();
     m->memory[0x8000] = 0x55;  // left by an earlier tune
     m->memory[0xFFFF] = 0x66;
-    std::vector<uint8_t> f = psid_build({.init_address = 0x1003,
-                                         .play_address = 0x1006,
-                                         .songs = 5,
-                                         .start_song = 3,
-                                         .speed = 0x12345678,
-                                         .name = {}},
-                                        0x1000, {0xA9, 0x01, 0x60, 0xE6, 0x03, 0x60});
+    std::vector<uint8_t> f =
+        psid_build({.init_address = 0x1003, .play_address = 0x1006, .speed = 0x12345678, .name = {}}, 0x1000,
+                   {0xA9, 0x01, 0x60, 0xE6, 0x03, 0x60});
     EXPECT_EQ(load(*m, f), 0x1000);
     EXPECT_EQ(m->init_address, 0x1003);
     EXPECT_EQ(m->play_address, 0x1006);
