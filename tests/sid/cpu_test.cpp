@@ -23,15 +23,17 @@ struct op_case {
     uint8_t a, x, y, p, a_out, p_out;
     uint16_t at = 0x0030;
     uint8_t before = 0, after = 0;
+    int pc_out = -1;  // -1: just behind the instruction
 };
 
-TEST_F(cpu, decoding_addressing_wraps_flags_and_write_back) {
+TEST_F(cpu, decoding_addressing_wraps_flags_write_back_and_branches) {
     int defined = 0;
     for (int op = 0; op < 256; ++op) defined += cpu_type_table[op] != op_undefined;
     EXPECT_EQ(defined, 151);
 
     poke(m, 0x00FF, {0xF0});  // a pointer at $FF takes its high byte from $00: $FFF0
     m.memory[0x0000] = 0xFF;
+    m.memory[0x1100] = 0x12;
     const op_case cases[] = {
         {{0xB5, 0xF0}, 0, 0x95, 0, 0, 0x11, 0, 0x0085, 0x11, 0x11},        // zero page,X: $F0 + $95 -> $85
         {{0xBD, 0xFF, 0xFF}, 0, 0x05, 0, 0, 0x22, 0, 0x0004, 0x22, 0x22},  // absolute,X wraps at $FFFF
@@ -64,6 +66,12 @@ TEST_F(cpu, decoding_addressing_wraps_flags_and_write_back) {
         {{0xCE, 0x00, 0x20}, 0, 0, 0, 0, 0, N, 0x2000, 0x00, 0xFF},     // DEC wraps
         {{0xAA}, 0x00, 0x80, 0, N, 0x00, Z},                            // TAX
         {{0x9A}, 0x00, 0x80, 0, 0, 0x00, 0},                            // TXS sets no flags
+        {{0xD0, 0x10}, 0, 0, 0, Z, 0, Z},                        // BNE not taken still consumes its offset
+        {{0xF0, 0xFC}, 0, 0, 0, Z, 0, Z, 0x0030, 0, 0, 0x01FE},  // backward across the page start
+        // JMP indirect reads the high byte from the next address even across the page.
+        {{0x6C, 0xFF, 0x10}, 0, 0, 0, 0, 0, 0, 0x10FF, 0x34, 0x34, 0x1234},
+        {{0x00}, 0, 0, 0, 0, 0, 0, 0x0030, 0, 0, 0},                   // BRK ends the routine
+        {{0x02, 0xA9, 0x07}, 0, 0, 0, 0, 0, 0, 0x0030, 0, 0, 0x0201},  // undefined: one byte, no effect
     };
     for (const op_case& c : cases) {
         m.memory[c.at] = c.before;
@@ -76,22 +84,11 @@ TEST_F(cpu, decoding_addressing_wraps_flags_and_write_back) {
         EXPECT_EQ(m.a, c.a_out);
         EXPECT_EQ(m.p, c.p_out);
         EXPECT_EQ(m.memory[c.at], c.after);
-        EXPECT_EQ(m.pc, 0x0200u + c.code.size());
+        EXPECT_EQ(m.pc, c.pc_out < 0 ? 0x0200u + c.code.size() : static_cast<unsigned>(c.pc_out));
     }
 }
 
-TEST_F(cpu, branches_jumps_subroutines_and_the_saturating_stack) {
-    m.p = Z;
-    step({0xD0, 0x10});  // BNE not taken still consumes its offset
-    EXPECT_EQ(m.pc, 0x0202);
-    step({0xF0, 0xFC});  // backward across the page start
-    EXPECT_EQ(m.pc, 0x01FE);
-
-    // JMP indirect reads the high byte from the next address even across the page.
-    poke(m, 0x10FF, {0x34, 0x12});
-    step({0x6C, 0xFF, 0x10});
-    EXPECT_EQ(m.pc, 0x1234);
-
+TEST_F(cpu, subroutines_and_the_saturating_stack) {
     // JSR pushes the address of its last byte; RTI returns behind it like RTS, pulling no status.
     m.s = 0xFF;
     step({0x20, 0x00, 0x30});
@@ -101,11 +98,6 @@ TEST_F(cpu, branches_jumps_subroutines_and_the_saturating_stack) {
     cpu_step(m);
     EXPECT_EQ(m.pc, 0x0203);
     EXPECT_EQ(m.p, C);
-
-    step({0x00});  // BRK
-    EXPECT_EQ(m.pc, 0);
-    step({0x02, 0xA9, 0x07});  // undefined opcode: one byte, nothing else
-    EXPECT_EQ(m.pc, 0x0201);
 
     // The stack pointer saturates: PLA from an empty stack reads $01FF again, pushes on a full one
     // overwrite $0100.
