@@ -2,7 +2,6 @@
 #pragma once
 #include <gtest/gtest.h>
 
-#include <initializer_list>
 #include <memory>
 #include <vector>
 
@@ -17,12 +16,27 @@ inline std::unique_ptr<sid_machine> fresh_machine() {
 }
 
 // Places bytes in memory directly (not through the chip window).
-inline void poke(sid_machine& m, uint16_t at, std::initializer_list<uint8_t> bytes) {
+inline void poke(sid_machine& m, uint16_t at, const std::vector<uint8_t>& bytes) {
     for (uint8_t b : bytes) m.memory[at++] = b;
 }
 
 inline std::vector<int16_t> render(sid_machine& m, uint32_t count) {
     std::vector<int16_t> out(count);
     sid_render(m, out.data(), count);
+    return out;
+}
+
+inline uint16_t load(sid_machine& m, const std::vector<uint8_t>& file) {
+    return psid_load(m, file.data(), static_cast<uint16_t>(file.size()));
+}
+
+// The first frames of a song as the frame routine renders them: what every player of it must produce.
+inline std::vector<int16_t> reference_frames(const std::vector<uint8_t>& tune, uint8_t song,
+                                             uint32_t frames) {
+    auto m = fresh_machine();
+    load(*m, tune);
+    psid_select_song(*m, song);
+    std::vector<int16_t> out(frames * 882);
+    for (uint32_t f = 0; f < frames; ++f) psid_render_frame(*m, out.data() + f * 882, 882);
     return out;
 }
