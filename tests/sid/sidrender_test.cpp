@@ -12,6 +12,7 @@
 
 #include "tests/sid/sid_test_support.h"
 #include "tools/sidtunes/sidtunes.h"
+#include "tools/toolkit/tool_io.h"
 
 namespace {
 
@@ -28,8 +29,9 @@ struct sidrender : ::testing::Test {
         return (dir / name).string();
     }
     std::string read(const std::string& name) {
-        std::ifstream in(dir / name, std::ios::binary);
-        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+        std::string text;
+        tool_read_text((dir / name).string().c_str(), text);
+        return text;
     }
     // Runs the tool; returns its exit code, with its output kept in dir/out.txt and dir/err.txt.
     int run(const std::string& args) {
@@ -67,7 +69,9 @@ TEST_F(sidrender, renders_the_song_through_the_frame_routine) {
 TEST_F(sidrender, bad_input_gets_one_line_and_exit_code_1) {
     std::vector<uint8_t> tune = sidtune_songs();
     tune.resize(0x7D);
-    const std::string out = " " + (dir / "bad.wav").string(), shortened = write("short.sid", tune);
+    std::string out = " ";
+    out += (dir / "bad.wav").string();
+    const std::string shortened = write("short.sid", tune);
     tune = sidtune_songs();
     tune[1] = 'X';
     const std::string bad = write("bad.sid", tune);

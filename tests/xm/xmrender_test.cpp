@@ -11,6 +11,7 @@
 #include <string>
 
 #include "tests/xm/xm_test_modules.h"
+#include "tools/toolkit/tool_io.h"
 
 using namespace xm_test;
 
@@ -33,8 +34,10 @@ run_result run(const std::string& args) {
 }
 
 std::vector<uint8_t> read_all(const std::string& path) {
-    std::ifstream f(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>()};
+    std::vector<uint8_t> bytes;
+    std::string reason;
+    tool_read_bytes(path.c_str(), bytes, reason);
+    return bytes;
 }
 
 uint32_t u32(const std::vector<uint8_t>& b, size_t at) {
