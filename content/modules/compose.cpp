@@ -1,10 +1,10 @@
 // Composition helpers: turn readable note tokens and step strings into pattern cells.
 #include "content/modules/compose.h"
+#include "tools/toolkit/tool_text.h"
 
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
-#include <sstream>
 
 namespace {
 
@@ -29,16 +29,6 @@ xmw_cell& cell_of(composition& c, int p, int row, int channel) {
     const auto size = static_cast<size_t>(pat.rows) * static_cast<size_t>(channels);
     if (pat.cells.size() < size) pat.cells.resize(size);
     return pat.cells[static_cast<size_t>(row * channels + channel)];
-}
-
-std::vector<std::string> tokens_of(const std::string& text) {
-    std::vector<std::string> out;
-    std::istringstream in(text);
-    std::string t;
-    while (in >> t) {
-        if (t != "|") out.push_back(t);
-    }
-    return out;
 }
 
 }  // namespace
@@ -126,7 +116,7 @@ void compose_effect(composition& c, int p, int row, int channel, uint8_t effect,
 
 void compose_track(composition& c, int p, int channel, int row, const std::string& text, int instrument,
                    int transpose) {
-    for (const std::string& t : tokens_of(text)) {
+    for (const std::string& t : tool_notation_tokens(text)) {
         if (t == "^") {
             compose_cell(c, p, row, channel, {.note = 97});
         } else if (t != ".") {
@@ -203,7 +193,7 @@ std::string repeat(const std::string& tokens, int n) {
 void compose_chords(composition& c, int p, const std::vector<int>& channels, const std::vector<std::string>& chords,
                     int instrument, int volume, int bar_rows) {
     for (size_t b = 0; b < chords.size(); ++b) {
-        const std::vector<std::string> notes = tokens_of(chords[b]);
+        const std::vector<std::string> notes = tool_notation_tokens(chords[b]);
         for (size_t i = 0; i < notes.size() && i < channels.size(); ++i) {
             const int n = note_number(notes[i]);
             if (n == 0) fail("not a note: " + notes[i]);
@@ -243,7 +233,7 @@ void compose_arpeggio(composition& c, int p, int channel, const std::vector<std:
                       int bar_rows) {
     for (size_t b = 0; b < chords.size(); ++b) {
         std::vector<int> tones;
-        for (const std::string& t : tokens_of(chords[b])) {
+        for (const std::string& t : tool_notation_tokens(chords[b])) {
             const int n = note_number(t);
             if (n == 0) fail("not a note: " + t);
             tones.push_back(n);

@@ -5,10 +5,10 @@
 
 #include <cctype>
 #include <cstdlib>
-#include <sstream>
 
 #include "content/tunes/asm_text.h"
 #include "tools/sidtunes/sidtunes.h"
+#include "tools/toolkit/tool_text.h"
 
 namespace {
 
@@ -414,16 +414,6 @@ fdone:  LDA cut
 
 // ---- notation -----------------------------------------------------------------------------------
 
-std::vector<std::string> tokens_of(const std::string& text) {
-    std::vector<std::string> out;
-    std::istringstream in(text);
-    std::string t;
-    while (in >> t) {
-        if (t != "|") out.push_back(t);
-    }
-    return out;
-}
-
 struct event {
     int note;  // -1 rest
     int instrument;
@@ -455,7 +445,7 @@ std::vector<uint8_t> sid_encode_pattern(const std::string& text, std::string& er
     std::vector<event> events;
     int instrument = -1;
     std::vector<std::string> tokens;
-    for (const std::string& t : tokens_of(text)) {
+    for (const std::string& t : tool_notation_tokens(text)) {
         // "X/n" is X held for n ticks.
         const size_t slash = t.find('/');
         if (slash == std::string::npos) {
@@ -544,7 +534,7 @@ std::vector<uint8_t> sid_encode_pattern(const std::string& text, std::string& er
 
 std::vector<uint8_t> sid_encode_orders(const std::string& text, size_t pattern_count, std::string& error) {
     std::vector<uint8_t> out;
-    const std::vector<std::string> tokens = tokens_of(text);
+    const std::vector<std::string> tokens = tool_notation_tokens(text);
     std::vector<size_t> entry_offsets;  // byte offset of each token's entry
     for (size_t i = 0; i < tokens.size(); ++i) {
         const std::string& t = tokens[i];

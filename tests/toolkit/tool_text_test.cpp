@@ -77,3 +77,9 @@ TEST(ToolText, ParseIntTakesTheWholeTextOrNothing) {
     EXPECT_FALSE(tool_parse_int("1FFFFFFFF", 16, v));
     EXPECT_EQ(v, 7);
 }
+
+TEST(ToolText, NotationTokensSplitOnAnyBlankAndDropBarMarks) {
+    EXPECT_EQ(tool_notation_tokens(" E5 . |\tA5~\n^  E5@40 | "),
+              (std::vector<std::string>{"E5", ".", "A5~", "^", "E5@40"}));
+    EXPECT_TRUE(tool_notation_tokens(" | \n").empty());
+}

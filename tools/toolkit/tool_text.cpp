@@ -34,3 +34,15 @@ bool tool_parse_int(std::string_view s, int base, int& out) {
     out = value;
     return true;
 }
+
+std::vector<std::string> tool_notation_tokens(std::string_view text) {
+    constexpr std::string_view blanks = " \t\r\n\v\f";
+    std::vector<std::string> out;
+    for (size_t at = text.find_first_not_of(blanks); at != std::string_view::npos;) {
+        const size_t end = text.find_first_of(blanks, at);
+        const std::string_view word = text.substr(at, end == std::string_view::npos ? end : end - at);
+        if (word != "|") out.emplace_back(word);
+        at = end == std::string_view::npos ? end : text.find_first_not_of(blanks, end);
+    }
+    return out;
+}

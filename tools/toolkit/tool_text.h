@@ -1,7 +1,9 @@
 // Line and word helpers for the build-time tools' source parsers.
 #pragma once
 #include <cstddef>
+#include <string>
 #include <string_view>
+#include <vector>
 
 // Takes the next line of text starting at pos (without its '\n') into line and moves pos past it;
 // false once pos has reached the end, so "a\n" is one line and "" none. Drives every source parser.
@@ -18,3 +20,7 @@ std::string_view tool_next_word(std::string_view& s);
 // Parses all of s as an integer in base (no sign other than '-', no spaces, no trailing text) into
 // out; false when s is empty, malformed or out of int range.
 bool tool_parse_int(std::string_view s, int base, int& out);
+
+// The whitespace-separated tokens of a line of music notation, without the bar marks "|" that are
+// only there for reading.
+std::vector<std::string> tool_notation_tokens(std::string_view text);
