@@ -30,3 +30,17 @@ function(kv_add_child_dirs)
     endif()
   endforeach()
 endfunction()
+
+# kv_content_library(name TOOL tool OUTPUT generated.cpp ARGS args... [DEPENDS files...] [HEADERS h...]
+#                    COMMENT text): runs a build-time tool that writes generated.cpp (a full path in the
+# build tree) and makes the static library name from it. ARGS are the tool's arguments in its order.
+function(kv_content_library name)
+  cmake_parse_arguments(G "" "TOOL;OUTPUT;COMMENT" "ARGS;DEPENDS;HEADERS" ${ARGN})
+  add_custom_command(
+    OUTPUT ${G_OUTPUT}
+    COMMAND $<TARGET_FILE:${G_TOOL}> ${G_ARGS}
+    DEPENDS ${G_TOOL} ${G_DEPENDS}
+    COMMENT "${G_COMMENT}"
+    VERBATIM)
+  kv_library(${name} ${G_OUTPUT} ${G_HEADERS})
+endfunction()
