@@ -69,15 +69,13 @@ void fast_xrgb32(const uint32_t* s, uint8_t* d, int n) {
 }
 
 // The fast converters: the same per-pixel arithmetic written as straight loops over restrict pointers
-// that the compiler vectorises, built twice (AVX2 and the baseline) and picked by the processor at load
-// time.
-#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
-#define KV_VECTOR_CLONES __attribute__((target_clones("avx2", "default")))
-#else
-#define KV_VECTOR_CLONES
-#endif
+// that the compiler vectorises. Each body is built twice, for the baseline processor and for AVX2
+// (where the build has KV_AVX2_PATHS), and the table is chosen once from a processor check; no ifunc
+// resolver is involved, so sanitizer runtimes and other toolchains see plain function pointers.
 
-KV_VECTOR_CLONES void fast_xbgr32(const uint32_t* __restrict s, uint8_t* __restrict d, int n) {
+#define KV_INLINE_BODY inline __attribute__((always_inline))
+
+KV_INLINE_BODY void xbgr32_body(const uint32_t* __restrict s, uint8_t* __restrict d, int n) {
     uint32_t out[64];
     for (int i = 0; i < n; i += 64) {
         const int m = n - i < 64 ? n - i : 64;
@@ -88,7 +86,7 @@ KV_VECTOR_CLONES void fast_xbgr32(const uint32_t* __restrict s, uint8_t* __restr
 
 // 24-bit formats: four pixels packed into three 32-bit words per step, through a staging block.
 template <bool swap>
-inline void fast_24(const uint32_t* __restrict s, uint8_t* __restrict d, int n) {
+KV_INLINE_BODY void body_24(const uint32_t* __restrict s, uint8_t* __restrict d, int n) {
     uint32_t out[48];  // 64 pixels
     int i = 0;
     for (; i + 64 <= n; i += 64) {
@@ -106,12 +104,10 @@ inline void fast_24(const uint32_t* __restrict s, uint8_t* __restrict d, int n) 
     if constexpr (swap) plain_rgb24(s + i, d + 3 * i, n - i);
     else plain_bgr24(s + i, d + 3 * i, n - i);
 }
-KV_VECTOR_CLONES void fast_bgr24(const uint32_t* s, uint8_t* d, int n) { fast_24<false>(s, d, n); }
-KV_VECTOR_CLONES void fast_rgb24(const uint32_t* s, uint8_t* d, int n) { fast_24<true>(s, d, n); }
 
 // 16-bit formats through a 64-pixel staging block of 16-bit values, so the loop stores whole vectors.
 template <int green_bits, bool swap>
-inline void fast_16(const uint32_t* __restrict s, uint8_t* __restrict d, int n) {
+KV_INLINE_BODY void body_16(const uint32_t* __restrict s, uint8_t* __restrict d, int n) {
     uint16_t out[64];
     for (int i = 0; i < n; i += 64) {
         const int m = n - i < 64 ? n - i : 64;
@@ -123,10 +119,32 @@ inline void fast_16(const uint32_t* __restrict s, uint8_t* __restrict d, int n) 
         std::memcpy(d + 2 * i, out, static_cast<size_t>(m) * 2);
     }
 }
-KV_VECTOR_CLONES void fast_rgb565(const uint32_t* s, uint8_t* d, int n) { fast_16<6, false>(s, d, n); }
-KV_VECTOR_CLONES void fast_bgr565(const uint32_t* s, uint8_t* d, int n) { fast_16<6, true>(s, d, n); }
-KV_VECTOR_CLONES void fast_rgb555(const uint32_t* s, uint8_t* d, int n) { fast_16<5, false>(s, d, n); }
-KV_VECTOR_CLONES void fast_bgr555(const uint32_t* s, uint8_t* d, int n) { fast_16<5, true>(s, d, n); }
+
+// One set of the seven computing converters (the 32-bit copy is memcpy in every set), compiled with
+// the given target attribute.
+#define KV_FAST_SET(prefix, attr)                                                                         \
+    attr void prefix##_xbgr32(const uint32_t* s, uint8_t* d, int n) { xbgr32_body(s, d, n); }              \
+    attr void prefix##_bgr24(const uint32_t* s, uint8_t* d, int n) { body_24<false>(s, d, n); }            \
+    attr void prefix##_rgb24(const uint32_t* s, uint8_t* d, int n) { body_24<true>(s, d, n); }             \
+    attr void prefix##_rgb565(const uint32_t* s, uint8_t* d, int n) { body_16<6, false>(s, d, n); }        \
+    attr void prefix##_bgr565(const uint32_t* s, uint8_t* d, int n) { body_16<6, true>(s, d, n); }         \
+    attr void prefix##_rgb555(const uint32_t* s, uint8_t* d, int n) { body_16<5, false>(s, d, n); }        \
+    attr void prefix##_bgr555(const uint32_t* s, uint8_t* d, int n) { body_16<5, true>(s, d, n); }         \
+    constexpr row_converter prefix##_set[] = {fast_xrgb32,    prefix##_xbgr32, prefix##_bgr24,             \
+                                              prefix##_rgb24, prefix##_rgb565, prefix##_bgr565,            \
+                                              prefix##_rgb555, prefix##_bgr555};
+
+KV_FAST_SET(base, )
+#ifdef KV_AVX2_PATHS
+KV_FAST_SET(avx2, __attribute__((target("avx2"))))
+bool avx2_available() {
+    static const bool yes = __builtin_cpu_supports("avx2");
+    return yes;
+}
+#else
+constexpr const row_converter* avx2_set = base_set;
+bool avx2_available() { return false; }
+#endif
 
 // ---- tables ----
 
@@ -134,18 +152,18 @@ struct layout_entry {
     int bits;
     uint32_t red_mask, green_mask, blue_mask;
     int pixel_bytes;
-    row_converter fast, plain;
+    row_converter plain;
 };
 
 constexpr layout_entry layouts[] = {
-    {32, 0xFF0000, 0x00FF00, 0x0000FF, 4, fast_xrgb32, plain_xrgb32},
-    {32, 0x0000FF, 0x00FF00, 0xFF0000, 4, fast_xbgr32, plain_xbgr32},
-    {24, 0xFF0000, 0x00FF00, 0x0000FF, 3, fast_bgr24, plain_bgr24},
-    {24, 0x0000FF, 0x00FF00, 0xFF0000, 3, fast_rgb24, plain_rgb24},
-    {16, 0xF800, 0x07E0, 0x001F, 2, fast_rgb565, plain_rgb565},
-    {16, 0x001F, 0x07E0, 0xF800, 2, fast_bgr565, plain_bgr565},
-    {16, 0x7C00, 0x03E0, 0x001F, 2, fast_rgb555, plain_rgb555},
-    {16, 0x001F, 0x03E0, 0x7C00, 2, fast_bgr555, plain_bgr555},
+    {32, 0xFF0000, 0x00FF00, 0x0000FF, 4, plain_xrgb32},
+    {32, 0x0000FF, 0x00FF00, 0xFF0000, 4, plain_xbgr32},
+    {24, 0xFF0000, 0x00FF00, 0x0000FF, 3, plain_bgr24},
+    {24, 0x0000FF, 0x00FF00, 0xFF0000, 3, plain_rgb24},
+    {16, 0xF800, 0x07E0, 0x001F, 2, plain_rgb565},
+    {16, 0x001F, 0x07E0, 0xF800, 2, plain_bgr565},
+    {16, 0x7C00, 0x03E0, 0x001F, 2, plain_rgb555},
+    {16, 0x001F, 0x03E0, 0x7C00, 2, plain_bgr555},
 };
 static_assert(std::size(layouts) == static_cast<size_t>(surface_layout::count));
 
@@ -166,5 +184,8 @@ bool surface_layout_for(int bits, uint32_t red_mask, uint32_t green_mask, uint32
 }
 
 int surface_pixel_bytes(surface_layout layout) { return entry(layout).pixel_bytes; }
-row_converter fast_row_converter(surface_layout layout) { return entry(layout).fast; }
+row_converter fast_row_converter(surface_layout layout) { return vector_row_converter(layout, avx2_available()); }
+row_converter vector_row_converter(surface_layout layout, bool avx2) {
+    return (avx2 && avx2_available() ? avx2_set : base_set)[static_cast<size_t>(layout)];
+}
 row_converter plain_row_converter(surface_layout layout) { return entry(layout).plain; }

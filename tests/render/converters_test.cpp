@@ -87,13 +87,15 @@ TEST(Converters, FastEqualsPlainForEveryLengthAndFormat) {
     for (auto& p : src) p = static_cast<uint32_t>(rng());
     for (surface_layout l : all_layouts) {
         const int bytes = surface_pixel_bytes(l);
-        for (int n : {0, 1, 2, 3, 4, 5, 7, 8, 9, 15, 16, 17, 799, 800}) {
-            std::vector<uint8_t> a(800 * 4 + 16, 0x5A), b(800 * 4 + 16, 0x5A);
-            plain_row_converter(l)(src.data(), a.data(), n);
-            fast_row_converter(l)(src.data(), b.data(), n);
-            ASSERT_EQ(a, b) << "layout " << static_cast<int>(l) << " count " << n;
-            // Nothing is written past count pixels.
-            for (size_t i = static_cast<size_t>(n * bytes); i < a.size(); ++i) ASSERT_EQ(b[i], 0x5A);
+        for (bool avx2 : {false, true}) {
+            for (int n : {0, 1, 2, 3, 4, 5, 7, 8, 9, 15, 16, 17, 799, 800}) {
+                std::vector<uint8_t> a(800 * 4 + 16, 0x5A), b(800 * 4 + 16, 0x5A);
+                plain_row_converter(l)(src.data(), a.data(), n);
+                vector_row_converter(l, avx2)(src.data(), b.data(), n);
+                ASSERT_EQ(a, b) << "layout " << static_cast<int>(l) << " count " << n << " avx2 " << avx2;
+                // Nothing is written past count pixels.
+                for (size_t i = static_cast<size_t>(n * bytes); i < a.size(); ++i) ASSERT_EQ(b[i], 0x5A);
+            }
         }
     }
 }
