@@ -21,9 +21,10 @@ namespace {
 // reads pattern bytes until the next note or rest; a note whose instrument has a sample also
 // triggers it on the sample channel. Every frame each voice then runs its instrument's first-frame
 // waveform, arpeggio, pitch slide, vibrato, pulse sweep and release timing and writes its seven
-// registers; finally the filter cutoff moves. When voice 1's order list loops, the cutoff sweep
-// starts again from its minimum, so a song's whole state repeats with its order lists. Nothing
-// else runs free: vibrato takes its phase from the note's own frame count.
+// registers; finally the filter cutoff moves. Each of voice 1's patterns starts the cutoff sweep
+// again from its minimum, so every section opens its filter from closed and a song's whole state
+// repeats with its order lists. Nothing else runs free: vibrato takes its phase from the note's
+// own frame count.
 //
 // Pattern bytes: $00-$5F note, $60-$7F duration 1-32 ticks, $80-$9F instrument, $A0 rest, $FF end.
 // Order bytes: $00-$7F pattern, $80-$BF transpose (value - $A0), $C0 p: pattern p (0-255),
@@ -144,12 +145,6 @@ np1:    LDY ordpos,X
         INY
         LDA (ptr),Y
         STA ordpos,X
-        CPX #0
-        BNE np1
-        LDA cutmin
-        STA cut
-        LDA cutini
-        STA cutspd
         JMP np1
 np2:    CMP #$80
         BCC np3
@@ -163,7 +158,15 @@ np4:    SEC
         SBC #$A0
         STA trans,X
         JMP np1
-np3:    TAY
+np3:    CPX #0
+        BNE np5
+        TAY
+        LDA cutmin
+        STA cut
+        LDA cutini
+        STA cutspd
+        TYA
+np5:    TAY
         LDA patptrlo,Y
         STA patlo,X
         LDA patptrhi,Y
@@ -180,6 +183,26 @@ fetch:  LDA patlo,X
         BNE f1
         INC pathi,X
 f1:     RTS
+
+sample: TAY
+        LDA sstlo,Y
+        STA $D41E
+        LDA ssthi,Y
+        STA $D41F
+        LDA sendlo,Y
+        STA $D43D
+        LDA sendhi,Y
+        STA $D43E
+        LDA sperlo,Y
+        STA $D45D
+        LDA sperhi,Y
+        STA $D45E
+        LDA #0
+        STA $D47D
+        STA $D43F
+        LDA #$FE
+        STA $D41D
+        RTS
 
 play:   LDA #0
         STA tick
@@ -200,6 +223,8 @@ voice:  LDA tick
         BEQ fxj
         DEC count,X
         BPL fxj
+        JMP read
+fxj:    JMP fx
 read:   JSR fetch
         CMP #$FF
         BNE r1
@@ -246,28 +271,11 @@ r4:     CLC
         LDY ins,X
         LDA isamp,Y
         BEQ setcnt
-        TAY
-        LDA sstlo,Y
-        STA $D41E
-        LDA ssthi,Y
-        STA $D41F
-        LDA sendlo,Y
-        STA $D43D
-        LDA sendhi,Y
-        STA $D43E
-        LDA sperlo,Y
-        STA $D45D
-        LDA sperhi,Y
-        STA $D45E
-        LDA #0
-        STA $D47D
-        STA $D43F
-        LDA #$FE
-        STA $D41D
+        JSR sample
 setcnt: LDA dur,X
         STA count,X
         DEC count,X
-fxj:    JMP fx
+        JMP fx
 
 fx:     LDY ins,X
         LDA frame,X

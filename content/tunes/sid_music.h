@@ -53,7 +53,7 @@ struct sid_tune {
     std::vector<sid_instrument> instruments;  // up to 32
     std::vector<std::string> patterns;        // up to 256
     std::vector<sid_song> songs;              // up to 32
-    std::vector<sid_sample> samples;          // up to 15
+    std::vector<sid_sample> samples{};        // up to 15
     bool own_play_vector = false;             // play address 0 in the header: init installs $0314
 };
 
