@@ -238,6 +238,8 @@ bool draw_melody(const tune_section& s, const pitch_set& scale, const section_ba
                 if (motif_start < 0) motif_start = chord_tone(chord, middle, 1, false);
                 note = chord_tone(chord, motif_start, 1, false);
             } else {
+                // Away from the middle of the range, steps lead back towards it: the line stays singable.
+                if ((note > middle + 4 && step > 0) || (note < middle - 4 && step < 0)) step = -step;
                 int next = scale_step(scale, note, step);
                 if (next > s.high || next < s.low) next = scale_step(scale, note, -step);
                 note = next;
