@@ -74,8 +74,8 @@ sid_tune harbour_lights() {
 
 // 2: Two Rivers. Song 0 a pastoral title in D major at 107 BPM; song 1 the chase in D minor at 150.
 sid_tune two_rivers() {
-    tune_plan title{.key = "D major", .speed = 7, .form = "IABACDA", .loop_to = 1, .cutoff_speed = 0};
-    title.cutoff_min = title.cutoff_max = 0x50;
+    tune_plan title{.key = "D major", .speed = 7, .form = "IABACDA", .loop_to = 1, .cutoff_min = 0x30,
+                    .cutoff_max = 0x60};
     title.sections = {
         {.name = 'I', .chords = "D G A D", .bass = "x...f...x...f...", .melody = rest4},
         {.name = 'A', .chords = "D G A D", .bass = "x...f...x...f...",
@@ -221,7 +221,7 @@ sid_tune quiet_orbit() {
          .melody = "8:E5/8 G5/8 | A5/8 C6/8 | B5/8 A5/8 | G5/16 | 8:C6/8 B5/8 | A5/12 F5/4 | E5/8 C5/8 | D5/16"},
         {.name = 'B', .chords = "Dm7 G FM7 Em7 Dm7 G CM7 CM7", .bass = "x...f...o...f...", .comp = "ring",
          .rhythm = rhythm_floating, .seed = 91},
-        {.name = 'C', .chords = "Am7 Em7 FM7 G Am7 Em7 Dm7 Gsus", .bass = "x.......x.o.....",
+        {.name = 'C', .chords = "Am7 Em7 FM7 G Am7 Em7 Dm7 Gsus", .bass = "x...H...x.o.H...",
          .comp = "x...x...x...x...", .rhythm = rhythm_slow, .seed = 92, .lead = ins_lead_soft},
     };
     sid_tune t = intro_tune_from_plans("Quiet Orbit", {p});

@@ -53,9 +53,20 @@ std::string state() {
     return s;
 }
 
+// What of the chip a song uses, counted in frames (or distinct values) up to its first repeat.
+struct chip_use {
+    int sync_or_ring = 0;     // frames with a gated voice hard-synced or ring-modulated
+    int noise = 0;            // frames with a gated noise voice (drums)
+    int pulse_widths = 0;     // distinct pulse widths of gated pulse voices (sweeps)
+    int cutoffs = 0;          // distinct cutoffs with resonance on (filter sweeps)
+    int arpeggio = 0;         // frames in which voice 2's held note jumps by a semitone or more
+    int vibrato = 0;          // frames in which voice 3's held note bends by under a semitone
+};
+
 struct repeat {
     int period;  // frames; 0 when nothing repeated
     int frame;   // the frame that first repeats an earlier one
+    chip_use use;
 };
 
 // When a song repeats: its play routine runs frame by frame, without synthesis, until the state above
@@ -63,12 +74,37 @@ struct repeat {
 repeat first_repeat(int file, int song, int max_frames) {
     start(file, song);
     std::unordered_map<std::string, int> seen;
+    chip_use use;
+    std::vector<bool> widths(4096), cutoffs(256);
+    int previous_frequency[3] = {0, 0, 0};
     for (int frame = 0; frame < max_frames; ++frame) {
+        int was_gated[3];
+        for (size_t v = 0; v < 3; ++v) was_gated[v] = machine->regs.voice[v].control & 1;
         play();
+        for (size_t v = 0; v < 3; ++v) {
+            const sid_voice_registers& r = machine->regs.voice[v];
+            const int f = r.frequency, before = previous_frequency[v];
+            previous_frequency[v] = f;
+            if (!(r.control & 1)) continue;
+            use.sync_or_ring += (r.control & 0x06) != 0;
+            use.noise += (r.control & 0x80) != 0;
+            if ((r.control & 0x40) && !widths[r.pulse_width & 0xFFF]) {
+                widths[r.pulse_width & 0xFFF] = true;
+                ++use.pulse_widths;
+            }
+            if (!was_gated[v] || before == 0 || f == before) continue;
+            const double ratio = std::abs(std::log2(double(f) / before)) * 12.0;
+            if (v == 1 && ratio > 0.9) ++use.arpeggio;
+            if (v == 2 && ratio < 0.9) ++use.vibrato;
+        }
+        if ((machine->regs.resonance_routing >> 4) > 0 && !cutoffs[machine->regs.cutoff_high]) {
+            cutoffs[machine->regs.cutoff_high] = true;
+            ++use.cutoffs;
+        }
         const auto [at, fresh] = seen.try_emplace(state(), frame);
-        if (!fresh) return {frame - at->second, frame};
+        if (!fresh) return {frame - at->second, frame, use};
     }
-    return {0, max_frames};
+    return {0, max_frames, use};
 }
 
 // Semitone steps between the first notes the melody voice (3) starts after the opening bars, with
@@ -209,8 +245,10 @@ TEST(IntroTunes, FileFourHoldsTwelveDifferentPieces) {
     }
 }
 
-// Every song of every file plays a minute or more before it repeats, and its loudest moment up to
-// then stays below -3 dB of full scale. One case per song, so that each stays short.
+// Every song of every file plays a minute or more before it repeats, uses the chip's tricks (a synced
+// or ring-modulated lead, noise drums, pulse-width and resonant filter sweeps, arpeggios, vibrato),
+// and its loudest moment up to the repeat stays below -3 dB of full scale. One case per song, so
+// that each stays short.
 struct file_song {
     int file;
     int song;
@@ -225,10 +263,16 @@ std::vector<file_song> every_song() {
 
 class IntroTuneSong : public testing::TestWithParam<file_song> {};
 
-TEST_P(IntroTuneSong, RepeatsAfterAMinuteOrMoreAndPeaksBelowFullScale) {
+TEST_P(IntroTuneSong, RepeatsAfterAMinuteOrMoreUsesTheChipAndPeaksBelowFullScale) {
     const auto [file, song] = GetParam();
     const repeat r = first_repeat(file, song, 5 * frames_a_minute);
     EXPECT_GE(r.period, frames_a_minute) << r.period / 50.0 << " s";
+    EXPECT_GE(r.use.sync_or_ring, 200);
+    EXPECT_GE(r.use.noise, 50);
+    EXPECT_GE(r.use.pulse_widths, 64);
+    EXPECT_GE(r.use.cutoffs, 16);
+    EXPECT_GE(r.use.arpeggio, 200);
+    EXPECT_GE(r.use.vibrato, 200);
     start(file, song);
     std::vector<int16_t> out(882);
     int peak = 0;
