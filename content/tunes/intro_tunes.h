@@ -10,8 +10,8 @@
 
 // One file of the intro: a composition, or the name of a .sid file in content/tunes/.
 struct intro_tune_source {
-    sid_tune (*compose)();  // null for a file
-    const char* sid_file;   // null for a composition
+    sid_tune (*compose)(); // null for a file
+    const char* sid_file;  // null for a composition
 };
 
 // Files 1 to 12; entry 0 is empty. The intro plays file 2 song 1, file 4 song 11 and file 6 songs 0 and 1.

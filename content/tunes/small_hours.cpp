@@ -12,22 +12,23 @@ namespace {
 struct hour {
     const char* key;
     uint8_t speed;
-    const char* a;         // eight bars of chords each
+    const char* a; // eight bars of chords each
     const char* b;
     const char* c;
-    const char* bass;      // the A and C sections' bass and drums; B has its own
+    const char* bass; // the A and C sections' bass and drums; B has its own
     const char* bass_b;
-    const char* comp;      // chord rhythm of A and B
-    const char* rhythm_a;  // melody rhythms
+    const char* comp;     // chord rhythm of A and B
+    const char* rhythm_a; // melody rhythms
     const char* rhythm_b;
     const char* rhythm_c;
     int lead_a, lead_b;
-    const char* contrast;  // "sync" or "ring"
+    const char* contrast; // "sync" or "ring"
     uint8_t resonance_routing, mode_volume, cutoff_min, cutoff_max;
     int8_t cutoff_speed;
 };
 
 // The twelve hours. Voice 2 (routing $x2) or the lead (routing $x4) goes through the filter.
+// clang-format off
 const hour hours[12] = {
     // 1: Ab major, 125 BPM, a lilting opener.
     {"Ab major", 6, "Ab Fm Db Eb Ab Fm Bbm Eb", "Db Eb Cm Fm Db Eb Ab Ab", "Fm Cm Db Ab Bbm Eb Ab Ab",
@@ -78,15 +79,22 @@ const hour hours[12] = {
      "KxxoSxfoKxxoSxfo", "KxoxSxoxKxoxSxSS", "x.x.x.x.x.x.x.x.", nullptr, rhythm_syncopated, rhythm_calls,
      ins_lead, ins_lead_saw, "sync", 0xA2, 0x1C, 0x10, 0x60, 1},
 };
+// clang-format on
 
 const char* const twelfth_hour_tune =
     "6:D5/4 G5/4 B5/4 A5/4 | G5/4 E5/4 B4/8 | C5/4 E5/4 G5/4 E5/4 | F#5/8 A5/8 | "
     "6:B5/4 A5/2 G5/2 A5/4 B5/4 | E5/8 G5/8 | E5/4 C5/4 E5/4 G5/4 | D5/16";
 
 tune_plan plan_of(const hour& h, uint32_t n) {
-    tune_plan p{.key = h.key, .speed = h.speed, .form = "IABACB", .loop_to = 1,
-                .resonance_routing = h.resonance_routing, .mode_volume = h.mode_volume,
-                .cutoff_min = h.cutoff_min, .cutoff_max = h.cutoff_max, .cutoff_speed = h.cutoff_speed};
+    tune_plan p{.key = h.key,
+                .speed = h.speed,
+                .form = "IABACB",
+                .loop_to = 1,
+                .resonance_routing = h.resonance_routing,
+                .mode_volume = h.mode_volume,
+                .cutoff_min = h.cutoff_min,
+                .cutoff_max = h.cutoff_max,
+                .cutoff_speed = h.cutoff_speed};
     std::string opening = h.a;
     for (int bars = 0, at = 0; at < static_cast<int>(opening.size()); ++at) {
         if (opening[static_cast<size_t>(at)] == ' ' && ++bars == 4) {
@@ -95,20 +103,33 @@ tune_plan plan_of(const hour& h, uint32_t n) {
         }
     }
     const uint32_t seed = 400 + 10 * n;
-    tune_section a{.name = 'A', .chords = h.a, .bass = h.bass, .comp = h.comp, .seed = seed, .lead = h.lead_a};
-    if (h.rhythm_a) a.rhythm = h.rhythm_a;
-    else a.melody = twelfth_hour_tune;
+    tune_section a{
+        .name = 'A', .chords = h.a, .bass = h.bass, .comp = h.comp, .seed = seed, .lead = h.lead_a};
+    if (h.rhythm_a)
+        a.rhythm = h.rhythm_a;
+    else
+        a.melody = twelfth_hour_tune;
     p.sections = {
         {.name = 'I', .chords = opening, .bass = h.bass, .comp = h.comp, .melody = "-/64"},
         a,
-        {.name = 'B', .chords = h.b, .bass = h.bass_b, .comp = h.comp, .rhythm = h.rhythm_b, .seed = seed + 1,
+        {.name = 'B',
+         .chords = h.b,
+         .bass = h.bass_b,
+         .comp = h.comp,
+         .rhythm = h.rhythm_b,
+         .seed = seed + 1,
          .lead = h.lead_b},
-        {.name = 'C', .chords = h.c, .bass = h.bass, .comp = h.contrast, .rhythm = h.rhythm_c, .seed = seed + 2},
+        {.name = 'C',
+         .chords = h.c,
+         .bass = h.bass,
+         .comp = h.contrast,
+         .rhythm = h.rhythm_c,
+         .seed = seed + 2},
     };
     return p;
 }
 
-}  // namespace
+} // namespace
 
 sid_tune compose_small_hours() {
     std::vector<tune_plan> plans;

@@ -14,9 +14,9 @@ namespace {
 // ---- bank ---------------------------------------------------------------------------------------
 
 struct pitch_set {
-    int root = 0;               // pitch class 0 (C) to 11
-    std::vector<int> classes;   // every pitch class of the chord or scale
-    int arp = ins_arp_major;    // the chord's arpeggio instrument
+    int root = 0;             // pitch class 0 (C) to 11
+    std::vector<int> classes; // every pitch class of the chord or scale
+    int arp = ins_arp_major;  // the chord's arpeggio instrument
 };
 
 std::string name_of(int index) {
@@ -48,9 +48,10 @@ bool parse_chord(const std::string& text, pitch_set& out) {
         int arp;
     };
     static const kind_row kinds[] = {
-        {"", {0, 4, 7}, ins_arp_major},     {"m", {0, 3, 7}, ins_arp_minor},    {"7", {0, 4, 7, 10}, ins_arp_dom7},
-        {"m7", {0, 3, 7, 10}, ins_arp_m7},  {"M7", {0, 4, 7, 11}, ins_arp_maj7}, {"sus", {0, 5, 7}, ins_arp_sus},
-        {"dim", {0, 3, 6}, ins_arp_dim},    {"5", {0, 7}, ins_arp_power},
+        {"", {0, 4, 7}, ins_arp_major},      {"m", {0, 3, 7}, ins_arp_minor},
+        {"7", {0, 4, 7, 10}, ins_arp_dom7},  {"m7", {0, 3, 7, 10}, ins_arp_m7},
+        {"M7", {0, 4, 7, 11}, ins_arp_maj7}, {"sus", {0, 5, 7}, ins_arp_sus},
+        {"dim", {0, 3, 6}, ins_arp_dim},     {"5", {0, 7}, ins_arp_power},
     };
     for (const kind_row& k : kinds) {
         if (kind != k.name) continue;
@@ -68,12 +69,18 @@ bool parse_key(const std::string& text, pitch_set& out) {
     if (out.root < 0 || used >= text.size() || text[used] != ' ') return false;
     const std::string mode = text.substr(used + 1);
     std::vector<int> steps;
-    if (mode == "major") steps = {0, 2, 4, 5, 7, 9, 11};
-    else if (mode == "minor") steps = {0, 2, 3, 5, 7, 8, 10};
-    else if (mode == "harmonic") steps = {0, 2, 3, 5, 7, 8, 11};
-    else if (mode == "dorian") steps = {0, 2, 3, 5, 7, 9, 10};
-    else if (mode == "mixolydian") steps = {0, 2, 4, 5, 7, 9, 10};
-    else return false;
+    if (mode == "major")
+        steps = {0, 2, 4, 5, 7, 9, 11};
+    else if (mode == "minor")
+        steps = {0, 2, 3, 5, 7, 8, 10};
+    else if (mode == "harmonic")
+        steps = {0, 2, 3, 5, 7, 8, 11};
+    else if (mode == "dorian")
+        steps = {0, 2, 3, 5, 7, 9, 10};
+    else if (mode == "mixolydian")
+        steps = {0, 2, 4, 5, 7, 9, 10};
+    else
+        return false;
     out.classes.clear();
     for (int s : steps) out.classes.push_back((out.root + s) % 12);
     return true;
@@ -84,7 +91,9 @@ bool contains(const std::vector<int>& classes, int note) {
 }
 
 // The note of pitch class pc in [low, low + 11].
-int place(int pc, int low) { return low + (((pc - low) % 12) + 12) % 12; }
+int place(int pc, int low) {
+    return low + (((pc - low) % 12) + 12) % 12;
+}
 
 // ---- voice lines --------------------------------------------------------------------------------
 
@@ -93,28 +102,51 @@ struct section_bars {
     int ticks() const { return static_cast<int>(chords.size()) * 16; }
 };
 
-std::string token(int instrument, int note) { return std::to_string(instrument) + ":" + name_of(note) + " "; }
+std::string token(int instrument, int note) {
+    return std::to_string(instrument) + ":" + name_of(note) + " ";
+}
 
-bool bass_line(const tune_section& s, const section_bars& bars, bool samples, std::string& out, std::string& error) {
+bool bass_line(const tune_section& s, const section_bars& bars, bool samples, std::string& out,
+               std::string& error) {
     for (size_t b = 0; b < bars.chords.size(); ++b) {
         const std::string& rhythm = b + 1 == bars.chords.size() && !s.fill.empty() ? s.fill : s.bass;
         if (rhythm.size() != 16) {
             error = "a bass rhythm is 16 ticks: " + rhythm;
             return false;
         }
-        const int root = place(bars.chords[b].root + s.shift, 16);  // E1 to D#2
+        const int root = place(bars.chords[b].root + s.shift, 16); // E1 to D#2
         for (char c : rhythm) {
             switch (c) {
-            case 'K': out += token(samples ? ins_sample_kick : ins_kick, 48); break;
-            case 'S': out += token(samples ? ins_sample_snare : ins_snare, 72); break;
-            case 'H': out += token(ins_hat, 93); break;
-            case 'O': out += token(ins_open_hat, 93); break;
-            case 'x': out += token(ins_bass, root); break;
-            case 'o': out += token(ins_bass, root + 12); break;
-            case 'f': out += token(ins_bass, root + 7); break;
-            case '.': out += ". "; break;
-            case '-': out += "- "; break;
-            default: error = std::string("bad bass rhythm character ") + c; return false;
+            case 'K':
+                out += token(samples ? ins_sample_kick : ins_kick, 48);
+                break;
+            case 'S':
+                out += token(samples ? ins_sample_snare : ins_snare, 72);
+                break;
+            case 'H':
+                out += token(ins_hat, 93);
+                break;
+            case 'O':
+                out += token(ins_open_hat, 93);
+                break;
+            case 'x':
+                out += token(ins_bass, root);
+                break;
+            case 'o':
+                out += token(ins_bass, root + 12);
+                break;
+            case 'f':
+                out += token(ins_bass, root + 7);
+                break;
+            case '.':
+                out += ". ";
+                break;
+            case '-':
+                out += "- ";
+                break;
+            default:
+                error = std::string("bad bass rhythm character ") + c;
+                return false;
             }
         }
         out += "| ";
@@ -128,10 +160,12 @@ bool chord_line(const tune_section& s, const section_bars& bars, std::string& ou
         return false;
     }
     for (const pitch_set& chord : bars.chords) {
-        const int root = place(chord.root + s.shift, 43);  // G3 to F#4
+        const int root = place(chord.root + s.shift, 43); // G3 to F#4
         for (char c : s.comp) {
-            if (c == 'x') out += token(chord.arp, root);
-            else if (c == '.' || c == '-') out += std::string(1, c) + " ";
+            if (c == 'x')
+                out += token(chord.arp, root);
+            else if (c == '.' || c == '-')
+                out += std::string(1, c) + " ";
             else {
                 error = std::string("bad chord rhythm character ") + c;
                 return false;
@@ -145,7 +179,8 @@ bool chord_line(const tune_section& s, const section_bars& bars, std::string& ou
 // Held chord roots, one a bar: the modulator of a ring-modulated lead, and a pad of its own.
 std::string drone_line(const tune_section& s, const section_bars& bars) {
     std::string out;
-    for (const pitch_set& chord : bars.chords) out += token(ins_drone, place(chord.root + s.shift + 7, 43)) + "./15 | ";
+    for (const pitch_set& chord : bars.chords)
+        out += token(ins_drone, place(chord.root + s.shift + 7, 43)) + "./15 | ";
     return out;
 }
 
@@ -163,11 +198,13 @@ struct lcg {
 int scale_step(const pitch_set& scale, int note, int k) {
     while (!contains(scale.classes, note)) --note;
     while (k > 0) {
-        do ++note; while (!contains(scale.classes, note));
+        do ++note;
+        while (!contains(scale.classes, note));
         --k;
     }
     while (k < 0) {
-        do --note; while (!contains(scale.classes, note));
+        do --note;
+        while (!contains(scale.classes, note));
         ++k;
     }
     return note;
@@ -186,8 +223,8 @@ int chord_tone(const pitch_set& chord, int note, int dir, bool root_only) {
 }
 
 // A melody over the section's bars: one value a tick, a note index, -1 rest, -2 hold.
-bool draw_melody(const tune_section& s, const pitch_set& scale, const section_bars& bars, std::vector<int>& out,
-                 std::string& error) {
+bool draw_melody(const tune_section& s, const pitch_set& scale, const section_bars& bars,
+                 std::vector<int>& out, std::string& error) {
     if (s.rhythm.size() != 64) {
         error = "a melody rhythm is 64 ticks (four bars)";
         return false;
@@ -244,8 +281,10 @@ bool draw_melody(const tune_section& s, const pitch_set& scale, const section_ba
                 if (next > s.high || next < s.low) next = scale_step(scale, note, -step);
                 note = next;
                 const bool strong = at % 8 == 0;
-                if (t == last_onset) note = chord_tone(chord, note, -step, p % 4 == 3);
-                else if (strong) note = chord_tone(chord, note, step, false);
+                if (t == last_onset)
+                    note = chord_tone(chord, note, -step, p % 4 == 3);
+                else if (strong)
+                    note = chord_tone(chord, note, step, false);
             }
             note = std::clamp(note, s.low - 2, s.high + 2);
             out[static_cast<size_t>(at)] = note;
@@ -258,7 +297,7 @@ bool draw_melody(const tune_section& s, const pitch_set& scale, const section_ba
 std::string melody_text(const std::vector<int>& notes, int instrument, int transpose) {
     std::string out;
     bool first = true;
-    int held = 0;  // ticks the current note has lasted: a note longer than 32 ticks is struck again
+    int held = 0; // ticks the current note has lasted: a note longer than 32 ticks is struck again
     for (size_t t = 0; t < notes.size(); ++t) {
         int n = notes[t];
         if (n == -2 && held >= 32) {
@@ -303,10 +342,11 @@ int pattern_number(sid_tune& tune, const std::string& text) {
     return static_cast<int>(tune.patterns.size() - 1);
 }
 
-}  // namespace
+} // namespace
 
 std::vector<sid_instrument> intro_tune_bank() {
     std::vector<sid_instrument> b(ins_bank_size);
+    // clang-format off
     //                    wave1 wave2 ad    sr    pulse pwspd arp   slide vib   release sample
     b[ins_kick] =        {0x81, 0x41, 0x07, 0x00, 0x08, 0x00, 0x00, 0x02, 0, 0, 0};
     b[ins_snare] =       {0x41, 0x81, 0x07, 0x00, 0x08, 0x00, 0x00, 0x00, 0, 0, 0};
@@ -338,6 +378,7 @@ std::vector<sid_instrument> intro_tune_bank() {
     b[ins_bell] =        {0x11, 0x11, 0x07, 0x07, 0x08, 0x00, 0x00, 0x00, 0, 0, 0};
     b[ins_lead_bright] = {0x41, 0x41, 0x08, 0xA8, 0x03, 0x40, 0x00, 0x00, 6, 2, 0};
     b[ins_bass_pluck] =  {0x21, 0x21, 0x06, 0x49, 0x08, 0x00, 0x00, 0x00, 0, 1, 0};
+    // clang-format on
     return b;
 }
 
@@ -401,7 +442,8 @@ bool tune_write_song(sid_tune& tune, const tune_plan& plan, std::string& error) 
             voice[1] = drone_line(*s, bars);
             voice[2] = s->melody.empty() ? melody_text(melody, ins_ring_lead, 0) : s->melody;
         } else {
-            if (s->comp == "rest") voice[1] = "-/" + std::to_string(bars.ticks());
+            if (s->comp == "rest")
+                voice[1] = "-/" + std::to_string(bars.ticks());
             else if (!chord_line(*s, bars, voice[1], error)) {
                 error = where + error;
                 return false;
@@ -410,8 +452,8 @@ bool tune_write_song(sid_tune& tune, const tune_plan& plan, std::string& error) 
         }
         for (int v = 0; v < 3; ++v) {
             if (ticks_of(voice[v]) != bars.ticks()) {
-                error = where + "voice " + std::to_string(v + 1) + " lasts " + std::to_string(ticks_of(voice[v])) +
-                        " ticks, not " + std::to_string(bars.ticks());
+                error = where + "voice " + std::to_string(v + 1) + " lasts " +
+                        std::to_string(ticks_of(voice[v])) + " ticks, not " + std::to_string(bars.ticks());
                 return false;
             }
             orders[v] += std::to_string(pattern_number(tune, voice[v])) + " ";
@@ -419,7 +461,8 @@ bool tune_write_song(sid_tune& tune, const tune_plan& plan, std::string& error) 
     }
     sid_song song;
     song.speed = plan.speed;
-    for (int v = 0; v < 3; ++v) song.orders[static_cast<size_t>(v)] = orders[v] + "loop " + std::to_string(plan.loop_to);
+    for (int v = 0; v < 3; ++v)
+        song.orders[static_cast<size_t>(v)] = orders[v] + "loop " + std::to_string(plan.loop_to);
     song.resonance_routing = plan.resonance_routing;
     song.mode_volume = plan.mode_volume;
     song.cutoff_min = plan.cutoff_min;
@@ -472,8 +515,8 @@ std::vector<sid_sample> tune_drum_samples() {
         const double t = i / rate;
         noise = noise * 1103515245u + 12345u;
         const double white = static_cast<double>((noise >> 8) & 0xFFFF) / 32768.0 - 1.0;
-        snare.push_back(0.75 * white * std::exp(-t / 0.05) + 0.45 * std::sin(2.0 * 3.14159265358979 * 190.0 * t) *
-                                                                  std::exp(-t / 0.035));
+        snare.push_back(0.75 * white * std::exp(-t / 0.05) +
+                        0.45 * std::sin(2.0 * 3.14159265358979 * 190.0 * t) * std::exp(-t / 0.035));
     }
     return {pack(kick), pack(snare)};
 }

@@ -14,15 +14,19 @@
 
 namespace {
 
-constexpr int sample_tune = 7;      // kick and snare on the sample channel
-constexpr int own_vector_tune = 9;  // play address 0
+constexpr int sample_tune = 7;     // kick and snare on the sample channel
+constexpr int own_vector_tune = 9; // play address 0
 constexpr int frames_a_minute = 60 * 50;
 
 const std::unique_ptr<sid_machine> machine = std::make_unique<sid_machine>();
 
-uint32_t be16(const unsigned char* f, size_t at) { return static_cast<uint32_t>(f[at] << 8 | f[at + 1]); }
+uint32_t be16(const unsigned char* f, size_t at) {
+    return static_cast<uint32_t>(f[at] << 8 | f[at + 1]);
+}
 
-int song_count(int file) { return static_cast<int>(be16(intro_tune_files[file].data, 14)); }
+int song_count(int file) {
+    return static_cast<int>(be16(intro_tune_files[file].data, 14));
+}
 
 void start(int file, int song) {
     const intro_tune_file& f = intro_tune_files[file];
@@ -31,7 +35,9 @@ void start(int file, int song) {
     psid_select_song(*machine, static_cast<uint8_t>(song));
 }
 
-void play() { cpu_call(*machine, machine->play_address, 0); }
+void play() {
+    cpu_call(*machine, machine->play_address, 0);
+}
 
 // Everything the next frames depend on: the chip's registers, the sample channel's latches and the
 // player's memory (zero page, pages 2 and 3: its place in every order list and pattern, its tick
@@ -46,7 +52,8 @@ std::string state() {
     const sid_register_shadow& r = machine->regs;
     s += {char(r.cutoff_low), char(r.cutoff_high), char(r.resonance_routing), char(r.mode_volume)};
     const sample_channel& c = machine->sample;
-    for (uint32_t x : {c.latch_start, c.latch_end, c.latch_period, c.latch_repeat_count, c.latch_nibble_order})
+    for (uint32_t x :
+         {c.latch_start, c.latch_end, c.latch_period, c.latch_repeat_count, c.latch_nibble_order})
         s += {char(x), char(x >> 8)};
     s.append(reinterpret_cast<const char*>(machine->memory.data()), 0x100);
     s.append(reinterpret_cast<const char*>(machine->memory.data() + 0x200), 0x200);
@@ -55,17 +62,17 @@ std::string state() {
 
 // What of the chip a song uses, counted in frames (or distinct values) up to its first repeat.
 struct chip_use {
-    int sync_or_ring = 0;     // frames with a gated voice hard-synced or ring-modulated
-    int noise = 0;            // frames with a gated noise voice (drums)
-    int pulse_widths = 0;     // distinct pulse widths of gated pulse voices (sweeps)
-    int cutoffs = 0;          // distinct cutoffs with resonance on (filter sweeps)
-    int arpeggio = 0;         // frames in which voice 2's held note jumps by a semitone or more
-    int vibrato = 0;          // frames in which voice 3's held note bends by under a semitone
+    int sync_or_ring = 0; // frames with a gated voice hard-synced or ring-modulated
+    int noise = 0;        // frames with a gated noise voice (drums)
+    int pulse_widths = 0; // distinct pulse widths of gated pulse voices (sweeps)
+    int cutoffs = 0;      // distinct cutoffs with resonance on (filter sweeps)
+    int arpeggio = 0;     // frames in which voice 2's held note jumps by a semitone or more
+    int vibrato = 0;      // frames in which voice 3's held note bends by under a semitone
 };
 
 struct repeat {
-    int period;  // frames; 0 when nothing repeated
-    int frame;   // the frame that first repeats an earlier one
+    int period; // frames; 0 when nothing repeated
+    int frame;  // the frame that first repeats an earlier one
     chip_use use;
 };
 
@@ -119,7 +126,8 @@ std::vector<int> melody_shape(int file, int song, int notes) {
         const int gate = v.control & 1;
         if (gate && !previous_gate && v.frequency > 0) {
             if (previous_frequency > 0) {
-                shape.push_back(static_cast<int>(std::lround(12.0 * std::log2(double(v.frequency) / previous_frequency))));
+                shape.push_back(static_cast<int>(
+                    std::lround(12.0 * std::log2(double(v.frequency) / previous_frequency))));
                 shape.push_back(since);
             }
             previous_frequency = v.frequency;
@@ -130,7 +138,7 @@ std::vector<int> melody_shape(int file, int song, int notes) {
     return shape;
 }
 
-}  // namespace
+} // namespace
 
 TEST(IntroTunes, HeadersAndSongCountsAreWhatTheIntroNeeds) {
     EXPECT_EQ(intro_tune_files[0].data, nullptr);
@@ -142,11 +150,13 @@ TEST(IntroTunes, HeadersAndSongCountsAreWhatTheIntroNeeds) {
         // The player takes a 16-bit length; the image must stay clear of the chip's registers.
         ASSERT_EQ(psid_problem(f.data, static_cast<uint32_t>(f.length)), nullptr);
         EXPECT_EQ(be16(f.data, 6), 0x7Cu);
-        EXPECT_EQ(be16(f.data, 8), 0u);  // the load address comes with the data
+        EXPECT_EQ(be16(f.data, 8), 0u); // the load address comes with the data
         EXPECT_LE((f.data[0x7C] | f.data[0x7D] << 8) + f.length - 0x7E, 0xD000u);
         // One tune leaves its play address to its init routine, which installs it at $0314.
-        if (n == own_vector_tune) EXPECT_EQ(be16(f.data, 12), 0u);
-        else EXPECT_NE(be16(f.data, 12), 0u);
+        if (n == own_vector_tune)
+            EXPECT_EQ(be16(f.data, 12), 0u);
+        else
+            EXPECT_NE(be16(f.data, 12), 0u);
         EXPECT_GE(song_count(n), songs_needed[n]);
     }
 }
@@ -172,7 +182,7 @@ TEST(IntroTunes, TheSampleTuneTriggersTheSampleChannel) {
     start(sample_tune, 0);
     int triggers = 0;
     for (int f = 0; f < 10 * 50; ++f) {
-        machine->sample.address = -1;  // only a trigger copies the start latch back in
+        machine->sample.address = -1; // only a trigger copies the start latch back in
         play();
         if (machine->sample.address == machine->sample.start && machine->sample.start > 0) {
             ++triggers;
@@ -205,7 +215,7 @@ TEST(IntroTunes, TheSampleTuneTriggersTheSampleChannel) {
 // Every song the intro plays sounds from its first seconds on and each of its three voices (bass and
 // drums, accompaniment, melody) starts notes in the first twenty seconds.
 TEST(IntroTunes, EveryPlayedSongIsAudibleOnAllThreeVoices) {
-    const int played[12][2] = {{1, 0}, {2, 1}, {3, 0}, {4, 11}, {5, 0}, {6, 0},
+    const int played[12][2] = {{1, 0}, {2, 1}, {3, 0}, {4, 11}, {5, 0},  {6, 0},
                                {7, 0}, {8, 0}, {9, 0}, {10, 0}, {11, 0}, {6, 1}};
     std::vector<int16_t> out(6 * 44100);
     for (const auto& p : played) {
@@ -276,14 +286,15 @@ TEST_P(IntroTuneSong, RepeatsAfterAMinuteOrMoreUsesTheChipAndPeaksBelowFullScale
     start(file, song);
     std::vector<int16_t> out(882);
     int peak = 0;
-    for (int f = 0; f <= r.frame; ++f) {  // up to the first repeat: everything the song ever plays
+    for (int f = 0; f <= r.frame; ++f) { // up to the first repeat: everything the song ever plays
         psid_render_frame(*machine, out.data(), 882);
         for (int16_t x : out) peak = std::max(peak, std::abs(int{x}));
     }
-    EXPECT_LT(peak, 23197);  // -3 dB
+    EXPECT_LT(peak, 23197); // -3 dB
 }
 
 INSTANTIATE_TEST_SUITE_P(Files, IntroTuneSong, testing::ValuesIn(every_song()),
                          [](const testing::TestParamInfo<file_song>& i) {
-                             return "file" + std::to_string(i.param.file) + "_song" + std::to_string(i.param.song);
+                             return "file" + std::to_string(i.param.file) + "_song" +
+                                    std::to_string(i.param.song);
                          });
