@@ -1,7 +1,7 @@
 // Tune 1, "Neon Harbour": an upbeat chip-flavoured opener in A minor, 135 BPM, about 2:10 a pass.
 // Form: intro, groove, theme A twice, theme B twice, an arpeggio interlude, theme A lightly, a bridge in F-G-Em-Am
 // (theme C), a two-part breakdown, a build with a looped bar and a retriggered snare roll, the themes
-// back with a crash, a big theme C and a tag that turns back into the groove.
+// back with a crash, theme C's answer at full strength and a tag that turns back into the groove.
 // Channels: 0 kick, 1 snare, 2 hats, 3 bass, 4 chip arpeggio, 5 lead, 6 ping-pong echo, 7-9 pad,
 // 10 swell counter line, 11 crash (and the pattern-loop marks).
 #include "content/modules/synth.h"
@@ -251,7 +251,7 @@ composition compose_neon_harbour() {
                                         .instrument = static_cast<uint8_t>(in.snare), .volume = static_cast<uint8_t>(0x10 + v),
                                         .effect = 0xE, .param = static_cast<uint8_t>(row < 48 ? 0x93 : 0x92)});
     }
-    // 13-16: the themes again at full strength, theme C big with the lead an octave up.
+    // 13-16: the themes again at full strength, theme C's answer big with the swell under it.
     s = {};
     s.melody = melody_a2;
     s.drums = 3;
@@ -265,8 +265,7 @@ composition compose_neon_harbour() {
     const int b3 = build_section(c, in, s);
     s = {};
     s.prog = &bridge;
-    s.melody = melody_c;
-    s.lead_shift = 12;
+    s.melody = melody_c2;
     s.drums = 3;
     s.counter = counter_c;
     s.crash = true;
