@@ -33,7 +33,7 @@ bool module_check(const std::vector<uint8_t>& bytes, const std::string& name, mo
                   std::string& error, double mix_seconds) {
     report = {};
     if (bytes.size() < 80 || std::memcmp(bytes.data(), "Extended Module: ", 17) != 0) {
-        error = name + ": not an XM module (no \"Extended Module: \" identifier)";
+        error = name + ": not an XM module (too short, or no \"Extended Module: \" identifier)";
         return false;
     }
     if (!xm_load_from_memory(bytes.data(), bytes.size())) {

@@ -15,8 +15,8 @@
 
 // Entry 0 is empty; each tune has a title of its own and a composer for the credits (the same the
 // table of tunes gives the ticker), loads with 8 to 32 channels (one of 16 or more) and loops, and one
-// pass of its order list lasts at least two minutes. Every note at A-3 or above stays within the
-// note bars' range (46-83), and several channels play there.
+// pass of its order list lasts at least two minutes, with no section played twice alike. Every note
+// at A-3 or above stays within the note bars' range (46-83), and several channels play there.
 TEST(BackgroundTunes, CreditedLongEnoughAndInTheNoteBarsRange) {
     EXPECT_EQ(magazine_tunes[0].data, nullptr);
     std::set<std::string> titles;
@@ -35,9 +35,11 @@ TEST(BackgroundTunes, CreditedLongEnoughAndInTheNoteBarsRange) {
         EXPECT_TRUE(s.flags & 1);
         EXPECT_LT(s.restart_position, s.song_length);
         std::set<int> channels, notes;
+        std::set<std::vector<uint8_t>> sections;  // no section is played twice the same
         int high = 0, above_bars = 0;
         for (int i = 0; i < s.song_length; ++i) {
             const int p = s.order_table[static_cast<size_t>(i)];
+            sections.insert(s.patterns[static_cast<size_t>(p)].cells);
             for (int row = 0; row < xm_pattern_rows(s, p); ++row)
                 for (int ch = 0; ch < s.channel_count; ++ch) {
                     const int note = xm_pattern_cell(s, p, row, ch)[0];
@@ -50,6 +52,7 @@ TEST(BackgroundTunes, CreditedLongEnoughAndInTheNoteBarsRange) {
                     }
                 }
         }
+        EXPECT_EQ(sections.size(), static_cast<size_t>(s.song_length));
         EXPECT_GT(high, 200);
         EXPECT_EQ(above_bars, 0);
         EXPECT_TRUE(channels.size() >= 4 && notes.size() >= 12) << channels.size() << " " << notes.size();
