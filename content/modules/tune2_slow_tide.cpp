@@ -55,6 +55,7 @@ struct section {
     int drums = 2;     // 0 none, 1 shaker only, 2 full
     int pad = 28;
     const char* bass = "x.....x...x.o...";
+    int bass_volume = 56;
     const char* bells = nullptr;  // an arpeggio figure over the bell chords
     const char* bell_melody = nullptr;
 };
@@ -83,7 +84,7 @@ int build_section(composition& c, const instruments& in, const section& s) {
     const int p = compose_pattern(c);
     if (s.piano) piano(c, p, *s.prog, in.piano, s.piano, s.rolled);
     if (s.pad) compose_chords(c, p, {9, 10}, s.prog->pads, in.pad, s.pad);
-    if (s.bass) compose_bass(c, p, 3, s.prog->roots, s.bass, in.bass, 56);
+    if (s.bass) compose_bass(c, p, 3, s.prog->roots, s.bass, in.bass, s.bass_volume);
     if (s.drums >= 1) compose_steps(c, p, 2, "o.x.o.x.o.x.o.xo", in.shaker, "C4", 20);
     if (s.drums >= 2) {
         compose_steps(c, p, 0, "x.........x..x..", in.kick);
@@ -180,16 +181,18 @@ composition compose_slow_tide() {
     s.drums = 1;
     s.pad = 0;
     s.bass = "x...............";
-    s.piano = 30;
+    s.bass_volume = 36;
+    s.piano = 22;
     s.bells = "0...1...2...1...";
     const int d1 = build_section(c, in, s);
     compose_effect(c, d1, 16, 1, 0xE, 0x60);
     compose_effect(c, d1, 31, 1, 0xE, 0x61);
     s = {};
     s.drums = 0;
-    s.piano = 28;
+    s.piano = 20;
     s.pad = 12;
     s.bass = "x...............";
+    s.bass_volume = 36;
     s.flute = melody_3;
     s.flute_shift = -12;
     const int d2 = build_section(c, in, s);

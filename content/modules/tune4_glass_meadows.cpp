@@ -141,9 +141,10 @@ composition compose_glass_meadows() {
     s = {};
     s.prog = &bright;
     s.bells = "0...1...2...3...";
+    s.bell_volume = 36;
     s.swell = swell_line;
     s.pulse = true;
-    s.pad = 30;
+    s.pad = 34;
     const int m1 = build_section(c, in, s);
     s.bells = "0.1.2.3.0.1.2.3.";
     s.lead = lead_3;
@@ -157,7 +158,7 @@ composition compose_glass_meadows() {
     s.pad = 30;
     s.sub = "x...............";
     s.bells = "0.....2.....1...";
-    s.bell_volume = 26;
+    s.bell_volume = 20;
     const int brk = build_section(c, in, s);
     for (int bar = 0; bar < 4; ++bar) {
         for (int ch = 0; ch <= 2; ++ch) {

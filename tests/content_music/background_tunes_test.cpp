@@ -35,11 +35,12 @@ TEST(BackgroundTunes, CreditedLongEnoughAndInTheNoteBarsRange) {
         EXPECT_TRUE(s.flags & 1);
         EXPECT_LT(s.restart_position, s.song_length);
         std::set<int> channels, notes;
-        std::set<std::vector<uint8_t>> sections;  // no section is played twice the same
+        std::set<std::string> sections;  // no section is played twice the same
         int high = 0, above_bars = 0;
         for (int i = 0; i < s.song_length; ++i) {
             const int p = s.order_table[static_cast<size_t>(i)];
-            sections.insert(s.patterns[static_cast<size_t>(p)].cells);
+            const std::vector<uint8_t>& cells = s.patterns[static_cast<size_t>(p)].cells;
+            sections.insert(std::string(cells.begin(), cells.end()));
             for (int row = 0; row < xm_pattern_rows(s, p); ++row)
                 for (int ch = 0; ch < s.channel_count; ++ch) {
                     const int note = xm_pattern_cell(s, p, row, ch)[0];
