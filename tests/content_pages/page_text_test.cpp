@@ -168,10 +168,21 @@ TEST(PageText, EveryWordIsInTheDictionaryOrOurOwnList) {
         if (own.count(l) != 0) return true;
         return l.ends_with("'s") && own.count(l.substr(0, l.size() - 2)) != 0;
     };
+    // One report per misspelt word, at its first use, so a name spelt wrong throughout reads as one fault.
+    std::map<std::string, std::pair<const source_line*, int>> misspelt;
+    std::vector<std::string> order;
     for (const source_line& l : lines) {
         for (const std::string& w : words_of(l.text)) {
-            if (!spelt(w)) ADD_FAILURE() << l.file << ":" << l.line << ": '" << w << "' is misspelt";
+            if (spelt(w)) continue;
+            auto [at, fresh] = misspelt.emplace(w, std::pair{&l, 0});
+            if (fresh) order.push_back(w);
+            ++at->second.second;
         }
+    }
+    for (const std::string& w : order) {
+        const auto& [l, uses] = misspelt[w];
+        ADD_FAILURE() << l->file << ":" << l->line << ": '" << w << "' is misspelt"
+                      << (uses > 1 ? " (used " + std::to_string(uses) + " times)" : "");
     }
 }
 
