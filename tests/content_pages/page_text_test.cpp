@@ -29,12 +29,14 @@ struct source_line {
     std::string text;
 };
 
+// s in lower case (the word lists match in any case).
 std::string lower(std::string_view s) {
     std::string out(s);
     for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     return out;
 }
 
+// The files of dir named <prefix>...<suffix>, sorted; none when dir cannot be read.
 std::vector<fs::path> files_matching(const char* dir, std::string_view prefix, std::string_view suffix) {
     std::vector<fs::path> out;
     std::error_code ec;
@@ -130,6 +132,7 @@ bool unknown_to_hunspell(const std::set<std::string>& words, std::set<std::strin
     return true;
 }
 
+// True for a line of spaces only.
 bool blank(std::string_view text) { return text.find_first_not_of(' ') == std::string_view::npos; }
 
 // Lines the reader can reach: up to the "<END>" line, or every filled line of a page without one.
@@ -140,6 +143,7 @@ int shown_lines(const page_source& page) {
     return page.line_count;
 }
 
+// Inked pixels of a character's glyph in the reading ('1') or heading ('2') face of the built font.
 int glyph_ink(unsigned char code, char style) {
     int ink = 0;
     for (int r = 0; r < 12; ++r) {
