@@ -2,7 +2,7 @@
 # Installs what building, running and testing need on Debian 12, when it is missing (through sudo when not root).
 set -euo pipefail
 packages=(cmake ninja-build g++ clang pkg-config libsdl2-dev libgtest-dev libgmock-dev libbenchmark-dev
-          xvfb xdotool imagemagick x11-utils sox)
+          xvfb xdotool imagemagick x11-utils sox hunspell hunspell-en-us)
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
