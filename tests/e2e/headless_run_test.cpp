@@ -15,7 +15,7 @@
 #include "render/framebuffer.h"
 #include "shell/frame_loop.h"
 #include "shell/main_sequence.h"
-#include "shell/shell_state.h"
+#include "magazine/shell_state.h"
 #include "tools/xmwriter/xmwriter.h"
 #include "viewer/skins_music.h"
 #include "viewer/viewer_state.h"
