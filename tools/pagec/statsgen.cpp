@@ -27,6 +27,9 @@ namespace {
 
 constexpr int kMaxMonths = 12;
 
+const char* const kMonthNames[12] = {"January", "February", "March",     "April",   "May",      "June",
+                                     "July",    "August",   "September", "October", "November", "December"};
+
 struct past_year {
     int year = 0;
     int releases = 0;
@@ -188,7 +191,7 @@ bool parse_line(const std::string& key, std::istringstream& words, const std::st
         if (r.year > d.year || (r.year == d.year && r.month > d.month)) return bad("release comes out after this issue");
         if (r.year == d.year && r.earlier != 0) return bad("a release of this year has no earlier votes");
         for (int m = 0; r.year == d.year && m < r.month - 1; ++m) {
-            if (r.votes[static_cast<size_t>(m)] != 0) return bad("votes before the release came out");
+            if (r.votes[static_cast<size_t>(m)] != 0) return bad("points before the release came out");
         }
         for (const auto& o : d.releases) {
             if (o.title == r.title) return bad("release '" + r.title + "' is given twice");
@@ -238,7 +241,31 @@ bool check_data(data_set& d, const std::string& name, int last_line) {
         int listed = 0, past = 0;
         for (const auto& r : d.releases) listed += r.group == g.name ? r.earlier : 0;
         for (const auto& p : g.past) past += p.votes;
-        if (listed > past) return fail(name, last_line, "'" + g.name + "' has releases with more earlier votes than the group");
+        if (listed > past) return fail(name, last_line, "'" + g.name + "' has releases with more earlier points than the group");
+    }
+    return true;
+}
+
+// The pages name a runner-up, a third group, every month's number one and last month's chart:
+// a data set too thin for that is refused rather than read past its end.
+bool enough_data(const data_set& d, const std::string& name, int last_line) {
+    for (int m = 1; m <= d.month; ++m) {
+        std::set<std::string> groups;
+        int scored = 0;
+        for (const auto& r : d.releases) {
+            if (r.votes[static_cast<size_t>(m - 1)] > 0) ++scored, groups.insert(r.group);
+        }
+        if (scored < 2 || (m == d.month && groups.size() < 3)) {
+            return fail(name, last_line, std::string("too few releases with points in ") + kMonthNames[m - 1] +
+                                             " (every month needs two, the last one three groups)");
+        }
+    }
+    for (int y : d.past_years) {
+        int groups = 0;
+        for (const auto& g : d.named) {
+            for (const auto& p : g.past) groups += p.year == y && p.votes > 0 ? 1 : 0;
+        }
+        if (groups == 0) return fail(name, last_line, "no group has points in " + std::to_string(y));
     }
     return true;
 }
@@ -255,7 +282,7 @@ bool parse_data(const std::string& text, const std::string& name, data_set& d) {
         if (!(words >> key) || key[0] == '#') continue;
         if (!parse_line(key, words, line, d, name, line_no)) return false;
     }
-    return check_data(d, name, line_no);
+    return check_data(d, name, line_no) && enough_data(d, name, line_no);
 }
 
 // A small xorshift generator: the table must come out the same on every build.
@@ -306,8 +333,6 @@ std::vector<group_row> make_groups(const data_set& d) {
     return rows;
 }
 
-const char* const kMonthNames[12] = {"January", "February", "March",     "April",   "May",      "June",
-                                     "July",    "August",   "September", "October", "November", "December"};
 
 std::string upper(std::string s) {
     for (char& c : s) c = static_cast<char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
