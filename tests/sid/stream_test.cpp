@@ -146,7 +146,7 @@ TEST_F(stream, an_error_box_left_open_holds_up_neither_the_stream_nor_stop) {
     play(0.2);
     headless_audio_set_failures(MMSYSERR_NOERROR, MMSYSERR_ERROR, MMSYSERR_NOERROR);
     headless_advance(0.2);
-    headless_audio_settle(1.0);  // the refills meet the failing unprepare
+    headless_audio_settle();  // the refills meet the failing unprepare
     headless_audio_set_failures(MMSYSERR_NOERROR, MMSYSERR_NOERROR, MMSYSERR_NOERROR);
     // The frame loop shows what the refills recorded; the reader leaves the box open.
     std::thread frame_loop([] { sid_player_show_errors(); });
@@ -170,6 +170,7 @@ int handler_calls = 0;
 void count_call(HWAVEOUT, WAVEHDR*, uint32_t argument) { handler_calls += static_cast<int>(argument); }
 
 TEST_F(stream, wrapper_refuses_bad_arguments_and_calls_the_handler_only_for_done_until_cleared) {
+    handler_calls = 0;
     EXPECT_EQ(wave_open(nullptr, nullptr), -2);
     EXPECT_EQ(wave_write(nullptr, nullptr, &count_call, 0), -2);
     EXPECT_EQ(wave_close(nullptr), 0);
