@@ -433,7 +433,8 @@ bool xm_stop_song(xm_song* song) {
 
 bool xm_prepare_song(xm_song* song) {
     auto& st = xm_player_state;
-    if (!song) return false;
+    // Without a tick function the mixer would call through a null reference.
+    if (!song || !song->tick_function) return false;
     teardown();
     if (!xm_io_complete()) return false;
 
@@ -530,10 +531,13 @@ void xm_output_thread(void*) {
     while (!st.stop_requested.load()) {
         MMTIME time{};
         time.wType = TIME_BYTES;
-        waveOutGetPosition(st.device, &time, sizeof(MMTIME));
-        // The device counts bytes in 32 bits; extend to 64 so the ring phase survives the wrap.
-        st.position_bytes += static_cast<uint32_t>(time.cb - st.position_last);
-        st.position_last = time.cb;
+        // The device counts bytes in 32 bits; extend to 64 so the ring phase survives the wrap. A failed
+        // read (or one in another unit) keeps the last position: taken as 0 it would add 2^32 bytes and
+        // leave the ring 64 frames out of phase for the rest of the song.
+        if (waveOutGetPosition(st.device, &time, sizeof(MMTIME)) == MMSYSERR_NOERROR && time.wType == TIME_BYTES) {
+            st.position_bytes += static_cast<uint32_t>(time.cb - st.position_last);
+            st.position_last = time.cb;
+        }
         uint64_t frames = st.position_bytes / 4;
         auto playing = static_cast<int32_t>((frames % static_cast<uint64_t>(st.ring_frames)) /
                                             static_cast<uint64_t>(st.block_frames));

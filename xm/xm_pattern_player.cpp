@@ -140,9 +140,15 @@ void autovibrato(xm_channel& ch, const xm_instrument& inst) {
 void reset_from_sample(xm_channel& ch, const xm_sample& sample) {
     ch.volume = sample.volume;
     ch.panning = static_cast<int32_t>(sample.panning);
-    ch.volume_envelope = xm_envelope_state{};
+    // The value stays: until the first point is reached (when its x is above 0) the envelope holds the
+    // level the channel had, rather than dropping to silence and jumping back.
+    for (xm_envelope_state* env : {&ch.volume_envelope, &ch.panning_envelope}) {
+        env->point = 0;
+        env->tick = 0;
+        env->slope = 0;
+        env->finished = 0;
+    }
     ch.volume_envelope.output = 64;
-    ch.panning_envelope = xm_envelope_state{};
     ch.panning_envelope.output = 32;
     ch.key_off = 0;
     ch.fadeout = 65536;

@@ -198,6 +198,8 @@ struct xm_player {
 
     // The one current song of the player interface.
     xm_song* current_song = nullptr;
+    // Why the last xm_load refused its module; nullptr after one it accepted.
+    const char* load_problem = nullptr;
 
     // Derived mixer values (set when a song starts).
     int32_t block_frames = 0;
