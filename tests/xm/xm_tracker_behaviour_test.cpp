@@ -15,7 +15,7 @@ using values = std::vector<int>;
 using column = std::vector<xmw_cell>;
 using xm_tracker_behaviour = song_test;
 
-constexpr int seconds_3 = 150;  // blocks of 20 ms
+constexpr int three_seconds = 150;  // blocks of 20 ms
 
 // Channel 0 plays `with` hard to one side, channel 1 plays `plain` hard to the other, each from its own
 // copy of the instruments (instrument numbers past the list stay as written). Inverted: both channels
@@ -46,7 +46,7 @@ xmw_module twin(std::vector<xmw_instrument> instruments, const column& with, con
 
 struct heard {
     int difference;  // largest gap between the two spellings
-    int peak;        // largest value the behaviour's spelling reaches alone
+    int peak;        // largest value the music reaches (the behaviour's spelling alone, when inverted)
 };
 
 int peak_of(const std::vector<int16_t>& pcm, size_t first, size_t stride) {
@@ -56,7 +56,7 @@ int peak_of(const std::vector<int16_t>& pcm, size_t first, size_t stride) {
 }
 
 heard listen(const xmw_module& m, bool inverted = false) {
-    std::vector<int16_t> pcm = render_blocks(xmw_build(m), seconds_3);
+    std::vector<int16_t> pcm = render_blocks(xmw_build(m), three_seconds);
     if (!inverted) {
         int diff = 0;
         for (size_t i = 0; i + 1 < pcm.size(); i += 2) diff = std::max(diff, std::abs(pcm[i] - pcm[i + 1]));
@@ -64,7 +64,7 @@ heard listen(const xmw_module& m, bool inverted = false) {
     }
     xmw_module alone = m;
     for (size_t i = 1; i < alone.patterns[0].cells.size(); i += 2) alone.patterns[0].cells[i] = {};
-    return {peak_of(pcm, 0, 1), peak_of(render_blocks(xmw_build(alone), seconds_3), 0, 1)};
+    return {peak_of(pcm, 0, 1), peak_of(render_blocks(xmw_build(alone), three_seconds), 0, 1)};
 }
 
 // A looped sine of the given period in values, at the given sample volume.
@@ -147,7 +147,8 @@ TEST_F(xm_tracker_behaviour, note_delay_without_instrument_keeps_volume) {
 TEST_F(xm_tracker_behaviour, e90_retriggers_once_on_the_row_tick) {
     // An unlooped, decaying sample, so a restart is plainly heard.
     std::vector<int16_t> pluck;
-    for (int i = 0; i < 9000; ++i) pluck.push_back(static_cast<int16_t>((i % 50 < 25 ? 9000 : -9000) * (9000 - i) / 9000));
+    for (int i = 0; i < 9000; ++i)
+        pluck.push_back(static_cast<int16_t>((i % 50 < 25 ? 9000 : -9000) * (9000 - i) / 9000));
     column with(12), plain(12);
     with[0] = plain[0] = {49, 1, 0, 0, 0};
     with[4] = with[8] = {0, 0, 0, 0x0E, 0x90};
