@@ -148,13 +148,12 @@ TEST_F(xm_pattern_player, pattern_loop_delay_speed_and_tempo) {
 }
 
 TEST_F(xm_pattern_player, volume_column_and_limited_volumes) {
-    // Slide down by 4 on every tick, the first included; a fine slide once; panning 8 x 16; above 0x50
-    // nothing.
+    // Slide down by 4 on the later ticks; a fine slide once; panning 8 x 16; above 0x50 nothing.
     xm_song* song = load(one_channel(3, 4, {{49, 1, 0x64, 0, 0}, {0, 0, 0x84, 0, 0}, {0, 0, 0xC8, 0, 0},
                                             {0, 0, 0x55, 0, 0}}));
-    EXPECT_EQ(trace(song, 7, volume), (values{36, 32, 28, 24, 24, 24, 24}));
+    EXPECT_EQ(trace(song, 7, volume), (values{40, 36, 32, 28, 28, 28, 28}));
     EXPECT_EQ(channel(0).panning, 128);
-    EXPECT_EQ(trace(song, 3, volume), (values{24, 24, 24}));
+    EXPECT_EQ(trace(song, 3, volume), (values{28, 28, 28}));
 
     // C50 and G50 are limited to 64; H0F slides the global volume down by 15 on later ticks.
     song = load(one_channel(2, 4, {{49, 1, 0, 0x0C, 0x50}, {0, 0, 0, 0x11, 0x0F}, {0, 0, 0, 0x10, 0x50}}));
@@ -206,11 +205,11 @@ TEST_F(xm_pattern_player, sustain_key_off_and_fadeout) {
     EXPECT_EQ(trace(song, 5, envelope), (values{32, 24, 16, 8, 0}));  // key-off lets it go on
     EXPECT_EQ(std::tuple(channel(0).volume_envelope.finished, channel(0).fadeout), std::tuple(1, 65536 - 5 * 200));
 
-    // Without a volume envelope the key-off silences the channel at once.
+    // Without a volume envelope the key-off silences the channel at once, through its volume.
     inst.volume_envelope = {};
     song = load(one_channel(2, 64, column, &inst));
     ticks(song, 8);
-    EXPECT_EQ(trace(song, 1, envelope), (values{0}));
+    EXPECT_EQ(trace(song, 1, volume), (values{0}));
     EXPECT_EQ(std::tuple(channel(0).voice->volume, channel(0).fadeout), std::tuple(0, 65536 - 200));
 }
 
