@@ -25,6 +25,14 @@ void BM_mix_block_32_channels(benchmark::State& state) {
 }
 BENCHMARK(BM_mix_block_32_channels);
 
+// The same with the fast loops' baseline build (what processors without AVX2 and Windows builds run).
+void BM_mix_block_32_channels_baseline_build(benchmark::State& state) {
+    xm_player_state.mix_baseline_only = true;
+    BM_mix_block_32_channels(state);
+    xm_player_state.mix_baseline_only = false;
+}
+BENCHMARK(BM_mix_block_32_channels_baseline_build);
+
 // The busiest module the writer makes: 32 channels of 8- and 16-bit, forward and ping-pong loops, with
 // ramps running most of the time.
 void BM_mix_block_busiest(benchmark::State& state) {
