@@ -217,6 +217,8 @@ struct xm_player {
 
     // When set, every segment is mixed by the plain per-frame loop (the reference for the fast loops).
     bool mix_plain_only = false;
+    // When set, the fast loops use their baseline build even where the AVX2 build runs.
+    bool mix_baseline_only = false;
 
     // Voices and channels; channel i starts on voice i, its partner is voice i +/- 32.
     std::array<xm_voice, xm_voice_count> voices{};
