@@ -18,9 +18,9 @@ namespace {
 
 struct chart_release {
     std::string title, group, kind;
-    int year = 0, month = 0;
+    int year = 0, month = 0;  // when it came out, by the calendar
     long long earlier = 0;
-    std::vector<long long> points;  // per month of this year
+    std::vector<long long> points;  // per month of this season
     long long year_total() const {
         long long s = 0;
         for (long long v : points) s += v;
@@ -34,10 +34,10 @@ struct past_figures {
 };
 
 struct chart_data {
-    int year = 0, month = 0;
-    std::vector<int> past_years;
+    int month = 0;                 // months of the season counted
+    std::vector<int> past_years;   // earlier seasons, by the year each opens in
     std::map<std::string, std::vector<int>> releases, dox;       // named groups, per month
-    std::map<std::string, std::map<int, past_figures>> past;     // group -> year -> figures
+    std::map<std::string, std::map<int, past_figures>> past;     // group -> season -> figures
     std::vector<chart_release> list;
 };
 
@@ -50,10 +50,9 @@ chart_data load_data() {
         std::istringstream w(line);
         std::string key;
         if (!(w >> key) || key[0] == '#') continue;
-        if (key == "year") w >> d.year;
         if (key == "month") w >> d.month;
-        if (key == "past_years") {
-            for (int y; w >> y;) d.past_years.push_back(y);
+        if (key == "past_seasons") {
+            for (std::string s; w >> s;) d.past_years.push_back(std::atoi(s.c_str()));
         }
         if (key == "group" || key == "dox") {
             std::string g;
@@ -62,11 +61,10 @@ chart_data load_data() {
             for (int n; w >> n;) v.push_back(n);
         }
         if (key == "past") {
-            std::string g;
-            int y = 0;
+            std::string g, season;
             past_figures p;
-            w >> g >> y >> p.releases >> p.dox >> p.points;
-            d.past[g][y] = p;
+            w >> g >> season >> p.releases >> p.dox >> p.points;
+            d.past[g][std::atoi(season.c_str())] = p;
         }
         if (key == "release") {
             chart_release r;
@@ -273,16 +271,20 @@ TEST_F(ChartAgreement, YearlyTablesAreTheSumOfTheMonths) {
     long long year = 0;
     auto months = table(5, "MONTH BY MONTH");
     ASSERT_EQ(static_cast<int>(months.size()), d.month);
+    // The chart season opens in July: issue 31, out in June, counts July to May.
+    const char* const season[] = {"July", "August", "September", "October", "November", "December",
+                                  "January", "February", "March", "April", "May", "June"};
     for (int m = 1; m <= d.month; ++m) {
         long long all = 0;
         for (const auto& r : d.list) all += in_month(r, m);
         year += all;
         const auto& row = months[static_cast<size_t>(m - 1)];
+        EXPECT_EQ(row[0], season[m - 1]);
         EXPECT_EQ(row[1], ranking(d, in_month, m)[0]->title) << "number one of month " << m;
         EXPECT_EQ(number(row[4]), all) << "month " << m;
         EXPECT_EQ(row[5], leader(group_points(d, m))) << "group of month " << m;
     }
-    EXPECT_NE(all_text(5).find(grouped(year) + " this year"), std::string::npos);
+    EXPECT_NE(all_text(5).find(grouped(year) + " this season"), std::string::npos);
 
     auto points = group_points(d, 0);
     for (const auto& row : table(6, "YEARLY OVERVIEW")) {
@@ -313,7 +315,7 @@ TEST_F(ChartAgreement, AllTimeTablesAddEarlierYearsToThisOne) {
     }
     auto points = group_points(d, 0);
     long long grand = 0;
-    for (const auto& row : table(8, "THE GROUPS, YEAR BY YEAR")) {
+    for (const auto& row : table(8, "THE GROUPS, SEASON BY SEASON")) {
         ASSERT_EQ(row.size(), 7u);
         const std::string& g = row[1];
         long long total = 0;
@@ -346,19 +348,23 @@ TEST_F(ChartAgreement, AllTimeTablesAddEarlierYearsToThisOne) {
 
 // statsgen refuses a data set that contradicts itself, naming the file and line.
 TEST(ChartDataChecks, ContradictionsStopTheBuild) {
-    const std::string head = "issue 31\nyear 2026\nmonth 2\npast_years 2025\nseed 1\ngroups 2\n"
+    const std::string head = "issue 31\nseason 2008-09\nmonth 2\npast_seasons 2007-08\nseed 1\ngroups 2\n"
                              "prefixes Amber\nsuffixes Arc Bay\ngroup Velvetine 1 1\ndox Velvetine 0 1\n";
     struct bad_case {
         std::string lines;
         std::string message;
     };
     const bad_case cases[] = {
-        {"release Velvetine DOX 2026-01 0 10 5 : Kiln And Crown\n", "11: 'Velvetine' has more charted releases"},
-        {"release Velvetine ISO 2026-02 0 10 5 : Kiln And Crown\n", "11: points before the release came out"},
-        {"release Velvetine ISO 2026-01 40 10 5 : Kiln And Crown\n", "11: a release of this year has no earlier"},
-        {"past Velvetine 2025 3 1 100\nrelease Velvetine ISO 2025-05 400 0 0 : Heron Shift\n", "more earlier points than the group"},
-        {"release Orbitrax ISO 2026-01 0 10 5 : Heron Shift\n", "11: release of unknown group 'Orbitrax'"},
-        {"release Velvetine ISO 2026-01 0 10 5 : Heron Shift\n", "too few releases with points in January"},
+        {"release Velvetine DOX 2008-07 0 10 5 : Kiln And Crown\n", "11: 'Velvetine' has more charted releases"},
+        {"release Velvetine ISO 2008-08 0 10 5 : Kiln And Crown\n", "11: points before the release came out"},
+        {"release Velvetine ISO 2008-07 40 10 5 : Kiln And Crown\n", "11: a release of this season has no earlier"},
+        {"past Velvetine 2007-08 3 1 100\nrelease Velvetine ISO 2007-11 400 0 0 : Heron Shift\n", "more earlier points than the group"},
+        {"release Orbitrax ISO 2008-07 0 10 5 : Heron Shift\n", "11: release of unknown group 'Orbitrax'"},
+        {"release Velvetine ISO 2008-07 0 10 5 : Heron Shift\n", "too few releases with points in July"},
+        // June closes the season that opened the July before: June 2009 is month 12 of 2008-09, after
+        // this issue's second month, and June 2008 belongs to 2007-08, which has no Velvetine figures.
+        {"release Velvetine ISO 2009-06 0 0 5 : Heron Shift\n", "11: release comes out after this issue"},
+        {"release Velvetine ISO 2008-06 0 10 5 : Heron Shift\n", "11: release from a season without past figures"},
     };
     std::string dir = testing::TempDir();
     std::string page = dir + "page01_check.in";

@@ -1,9 +1,11 @@
 // statsgen: writes the chart pages from their templates and the issue's one fictional chart data set.
 //
-// The data set (charts.data) holds the groups with their releases per month this year, their figures for
-// earlier years, and every release that drew votes with its votes per month of this year and its total
-// from earlier years. Groups beyond the named ones are made up from name syllables and a seeded generator
-// so the release statistics list every group counted. From that one set come the monthly chart, the
+// The data set (charts.data) holds the groups with their releases per month this season, their figures
+// for earlier seasons, and every release that drew votes with its votes per month of this season and its
+// total from earlier seasons. The chart season runs from July to June and is written "2008-09"; inside,
+// a season is the year it opens in and its months are numbered 1 (July) to 12 (June). Groups beyond
+// the named ones are made up from name syllables and a seeded generator so the release statistics list
+// every group counted. From that one set come the monthly chart, the
 // group rankings, the yearly and the all-time tables, so the figures on pages 1 to 9 agree.
 //
 // A template is page markup with two additions: a line '@table <name>' becomes that table's rows, and
@@ -27,11 +29,13 @@ namespace {
 
 constexpr int kMaxMonths = 12;
 
-const char* const kMonthNames[12] = {"January", "February", "March",     "April",   "May",      "June",
-                                     "July",    "August",   "September", "October", "November", "December"};
+// The months of a chart season, in its order.
+const char* const kMonthNames[12] = {"July",    "August",   "September", "October", "November", "December",
+                                     "January", "February", "March",     "April",   "May",      "June"};
+constexpr int kSeasonOpens = 7;  // the calendar month a season's first month is
 
 struct past_year {
-    int year = 0;
+    int year = 0;  // the season, by the year it opens in
     int releases = 0;
     int dox = 0;
     int votes = 0;
@@ -49,8 +53,9 @@ struct group_row {
 
 struct release {
     std::string title, group, kind;
-    int year = 0, month = 0;  // when it came out
-    int earlier = 0;          // votes in the years before this one
+    int year = 0, month = 0;  // when it came out: the season and its month
+    int calendar_year = 0;    // the year it came out, as a calendar gives it
+    int earlier = 0;          // votes in the seasons before this one
     std::vector<int> votes;   // votes per month of this year, twelve entries
     int line = 0;
     int year_votes() const {
@@ -61,8 +66,8 @@ struct release {
 };
 
 struct data_set {
-    int issue = 0, year = 0, month = 0;
-    std::vector<int> past_years;
+    int issue = 0, year = 0, month = 0;  // the season this issue counts, and its months counted
+    std::vector<int> past_years;         // earlier seasons
     uint32_t seed = 1;
     int groups = 0;
     std::vector<std::string> prefixes, suffixes;
@@ -82,6 +87,17 @@ group_row* find_named(data_set& d, const std::string& name) {
     return nullptr;
 }
 
+// "2008-09": the season that opens in July 2008.
+bool parse_season(const std::string& text, int& year) {
+    int first = 0, second = 0;
+    char extra = 0;
+    if (std::sscanf(text.c_str(), "%4d-%2d%c", &first, &second, &extra) != 2 || text.size() != 7) return false;
+    year = first;
+    return first > 0 && second == (first + 1) % 100;
+}
+
+std::string season_label(int year);
+
 bool read_counts(std::istringstream& words, int n, int lo, int hi, std::vector<int>& out) {
     out.assign(kMaxMonths, 0);
     for (int m = 0; m < n; ++m) {
@@ -94,11 +110,15 @@ bool read_counts(std::istringstream& words, int n, int lo, int hi, std::vector<i
 bool parse_line(const std::string& key, std::istringstream& words, const std::string& rest, data_set& d,
                 const std::string& name, int line_no) {
     auto bad = [&](const std::string& what) { return fail(name, line_no, what); };
-    if (key == "issue" || key == "year" || key == "month" || key == "groups") {
+    if (key == "season") {
+        std::string s;
+        if (!(words >> s) || !parse_season(s, d.year)) return bad("season needs its two years, as 2008-09");
+        return true;
+    }
+    if (key == "issue" || key == "month" || key == "groups") {
         int v = 0;
         if (!(words >> v)) return bad(key + " needs a number");
         if (key == "issue") d.issue = v;
-        if (key == "year") d.year = v;
         if (key == "month") {
             if (v < 2 || v > kMaxMonths) return bad("month needs 2-12 (the month this issue counts)");
             d.month = v;
@@ -115,9 +135,13 @@ bool parse_line(const std::string& key, std::istringstream& words, const std::st
         d.seed = static_cast<uint32_t>(v);
         return true;
     }
-    if (key == "past_years") {
-        for (int y = 0; words >> y;) d.past_years.push_back(y);
-        if (d.past_years.empty()) return bad("past_years needs at least one year");
+    if (key == "past_seasons") {
+        for (std::string s; words >> s;) {
+            int y = 0;
+            if (!parse_season(s, y)) return bad("past_seasons needs seasons, as 2007-08");
+            d.past_years.push_back(y);
+        }
+        if (d.past_years.empty()) return bad("past_seasons needs at least one season");
         return true;
     }
     if (key == "prefixes" || key == "suffixes") {
@@ -149,20 +173,20 @@ bool parse_line(const std::string& key, std::istringstream& words, const std::st
         return true;
     }
     if (key == "past") {
-        std::string g;
+        std::string g, season;
         past_year p;
         std::string extra;
-        if (!(words >> g >> p.year >> p.releases >> p.dox >> p.votes) || (words >> extra)) {
-            return bad("past needs a group, a year, its releases, the DOX among them and its votes");
+        if (!(words >> g >> season >> p.releases >> p.dox >> p.votes) || (words >> extra) || !parse_season(season, p.year)) {
+            return bad("past needs a group, a season, its releases, the DOX among them and its votes");
         }
         if (std::find(d.past_years.begin(), d.past_years.end(), p.year) == d.past_years.end()) {
-            return bad("past year " + std::to_string(p.year) + " is not one of past_years");
+            return bad("past season " + season + " is not one of past_seasons");
         }
         if (p.releases < 0 || p.dox < 0 || p.dox > p.releases || p.votes < 0) return bad("past figures out of range");
         group_row* row = find_named(d, g);
         if (row == nullptr) d.named.push_back(group_row{g, {}, {}, {}, true, false, 0}), row = &d.named.back();
         for (const auto& q : row->past) {
-            if (q.year == p.year) return bad("past " + std::to_string(p.year) + " of '" + g + "' is given twice");
+            if (q.year == p.year) return bad("past " + season + " of '" + g + "' is given twice");
         }
         row->past.push_back(p);
         return true;
@@ -173,9 +197,13 @@ bool parse_line(const std::string& key, std::istringstream& words, const std::st
         r.line = line_no;
         if (!(words >> r.group >> r.kind >> when >> r.earlier)) return bad("release needs a group, a kind, year-month and earlier votes");
         if (r.kind != "ISO" && r.kind != "DOX") return bad("a release is ISO or DOX");
-        if (std::sscanf(when.c_str(), "%d-%d", &r.year, &r.month) != 2 || r.month < 1 || r.month > 12) {
+        int calendar_month = 0;
+        if (std::sscanf(when.c_str(), "%d-%d", &r.calendar_year, &calendar_month) != 2 || calendar_month < 1 || calendar_month > 12) {
             return bad("release date needs year-month");
         }
+        // The calendar month as the season counts it: July 2008 is month 1 of 2008-09, May 2009 month 11.
+        r.year = calendar_month >= kSeasonOpens ? r.calendar_year : r.calendar_year - 1;
+        r.month = (calendar_month - kSeasonOpens + 12) % 12 + 1;
         r.votes.assign(kMaxMonths, 0);
         for (int m = 0; m < d.month; ++m) {
             if (!(words >> r.votes[static_cast<size_t>(m)]) || r.votes[static_cast<size_t>(m)] < 0) {
@@ -189,7 +217,7 @@ bool parse_line(const std::string& key, std::istringstream& words, const std::st
         while (!r.title.empty() && (r.title.back() == ' ' || r.title.back() == '\r')) r.title.pop_back();
         if (r.title.empty() || r.title.size() > 30) return bad("release title needs 1-30 characters");
         if (r.year > d.year || (r.year == d.year && r.month > d.month)) return bad("release comes out after this issue");
-        if (r.year == d.year && r.earlier != 0) return bad("a release of this year has no earlier votes");
+        if (r.year == d.year && r.earlier != 0) return bad("a release of this season has no earlier votes");
         for (int m = 0; r.year == d.year && m < r.month - 1; ++m) {
             if (r.votes[static_cast<size_t>(m)] != 0) return bad("points before the release came out");
         }
@@ -199,13 +227,13 @@ bool parse_line(const std::string& key, std::istringstream& words, const std::st
         d.releases.push_back(r);
         return true;
     }
-    return bad("unknown key '" + key + "' (issue, year, month, past_years, seed, groups, prefixes, suffixes, group, dox, past, release)");
+    return bad("unknown key '" + key + "' (issue, season, month, past_seasons, seed, groups, prefixes, suffixes, group, dox, past, release)");
 }
 
 // Checks that hold across lines: the data must describe one consistent world.
 bool check_data(data_set& d, const std::string& name, int last_line) {
     if (d.prefixes.empty() || d.suffixes.empty()) return fail(name, last_line, "prefixes and suffixes are both needed");
-    if (d.issue < 1 || d.year < 1) return fail(name, last_line, "issue and year are both needed");
+    if (d.issue < 1 || d.year < 1) return fail(name, last_line, "issue and season are both needed");
     size_t current = 0;
     for (const auto& g : d.named) current += g.current ? 1 : 0;
     if (static_cast<size_t>(d.groups) < current) return fail(name, last_line, "groups is less than the named groups");
@@ -234,7 +262,7 @@ bool check_data(data_set& d, const std::string& name, int last_line) {
         } else {
             bool known = false;
             for (const auto& p : g->past) known |= p.year == r.year;
-            if (!known) return fail(name, r.line, "release from a year without past figures for '" + r.group + "'");
+            if (!known) return fail(name, r.line, "release from a season without past figures for '" + r.group + "'");
         }
     }
     for (const auto& g : d.named) {
@@ -265,7 +293,7 @@ bool enough_data(const data_set& d, const std::string& name, int last_line) {
         for (const auto& g : d.named) {
             for (const auto& p : g.past) groups += p.year == y && p.votes > 0 ? 1 : 0;
         }
-        if (groups == 0) return fail(name, last_line, "no group has points in " + std::to_string(y));
+        if (groups == 0) return fail(name, last_line, "no group has points in " + season_label(y));
     }
     return true;
 }
@@ -340,6 +368,12 @@ std::string upper(std::string s) {
 }
 
 std::string short_month(int m) { return upper(std::string(kMonthNames[m - 1]).substr(0, 3)); }
+
+std::string season_label(int year) {
+    char buf[16];
+    std::snprintf(buf, sizeof buf, "%d-%02d", year, (year + 1) % 100);
+    return buf;
+}
 
 // 12345 as "12,345": the prose writes figures the way the staff would.
 std::string grouped(long long v) {
@@ -476,7 +510,8 @@ void build_month(chart_world& w) {
     f["last_month_short"] = short_month(month - 1);
     f["last_month"] = kMonthNames[month - 2];
     f["issue"] = std::to_string(d.issue);
-    f["year"] = std::to_string(d.year);
+    f["season"] = season_label(d.year);
+    f["first_month"] = kMonthNames[0];
     f["month_votes"] = grouped(all_votes);
     f["month_releases"] = std::to_string(now.size());
     f["month_new"] = std::to_string(new_entries);
@@ -563,8 +598,8 @@ void build_month(chart_world& w) {
         if (now[k]->group != winner->name) continue;
         ++winner_entries;
         const release* r = now[k];
-        std::string out = r->year == d.year ? short_month(r->month) : std::to_string(r->year);
-        mine.push_back(format("%5d.  %-30s%-6s%6s%10d%10d%10d", static_cast<int>(k) + 1, r->title.c_str(), r->kind.c_str(),
+        std::string out = r->year == d.year ? short_month(r->month) : season_label(r->year);
+        mine.push_back(format("%5d.  %-30s%-5s%7s%10d%10d%10d", static_cast<int>(k) + 1, r->title.c_str(), r->kind.c_str(),
                               out.c_str(), r->votes[static_cast<size_t>(month - 2)], r->votes[static_cast<size_t>(month - 1)],
                               r->year_votes()));
     }
@@ -611,8 +646,8 @@ void build_year(chart_world& w) {
             int p = position_of(list, r);
             if (p > 0 && (best == 0 || p < best)) best = p;
         }
-        std::string out = r->year == d.year ? short_month(r->month) : std::to_string(r->year);
-        chart.push_back(format("%5d.  %-30s%-12s%-5s%6s%7d%10d", static_cast<int>(i) + 1, r->title.c_str(), r->group.c_str(),
+        std::string out = r->year == d.year ? short_month(r->month) : season_label(r->year);
+        chart.push_back(format("%5d.  %-30s%-12s%-5s%7s%6d%10d", static_cast<int>(i) + 1, r->title.c_str(), r->group.c_str(),
                                r->kind.c_str(), out.c_str(), best, r->year_votes()));
     }
     f["year_votes"] = grouped(year_votes);
@@ -702,7 +737,7 @@ void build_year(chart_world& w) {
     f["year_named_iso"] = std::to_string(iso_all);
     f["year_named_dox"] = std::to_string(dox_all);
     f["year_named_dox_share"] = percent(dox_all, iso_all + dox_all);
-    f["last_year"] = std::to_string(last_year);
+    f["last_season"] = season_label(last_year);
     int charted_iso = 0, charted_dox = 0;
     long long dox_votes = 0;
     for (const release* r : year) {
@@ -737,13 +772,13 @@ void build_alltime(chart_world& w) {
     for (size_t i = 0; i < all.size() && i < 90; ++i) {
         const release* r = all[i];
         chart.push_back(format("%5d.  %-30s%-12s%-5s%6d%9lld%10lld", static_cast<int>(i) + 1, r->title.c_str(), r->group.c_str(),
-                               r->kind.c_str(), r->year, static_cast<long long>(r->year_votes()), all_votes(*r)));
+                               r->kind.c_str(), r->calendar_year, static_cast<long long>(r->year_votes()), all_votes(*r)));
     }
     // The best of each year's releases by their votes so far.
     std::vector<int> release_years = d.past_years;
     release_years.push_back(d.year);
     for (int y : release_years) {
-        auto& table = w.tables["released_" + std::to_string(y)];
+        auto& table = w.tables["released_" + season_label(y)];
         int shown = 0;
         for (size_t i = 0; i < all.size() && shown < 10; ++i) {
             const release* r = all[i];
@@ -755,11 +790,11 @@ void build_alltime(chart_world& w) {
     }
     f["alltime_top1"] = all[0]->title;
     f["alltime_top1_group"] = all[0]->group;
-    f["alltime_top1_year"] = std::to_string(all[0]->year);
+    f["alltime_top1_year"] = std::to_string(all[0]->calendar_year);
     f["alltime_top1_votes"] = grouped(all_votes(*all[0]));
     f["alltime_listed"] = std::to_string(std::min<size_t>(all.size(), 90));
     f["alltime_cut"] = std::to_string(all[std::min<size_t>(all.size(), 90) - 1]->earlier + all[std::min<size_t>(all.size(), 90) - 1]->year_votes());
-    f["first_year"] = std::to_string(d.past_years.front());
+    f["first_season"] = season_label(d.past_years.front());
     int best_this_year = 0;
     for (size_t i = 0; i < all.size(); ++i) {
         if (all[i]->year == d.year) {
@@ -831,7 +866,7 @@ void build_alltime(chart_world& w) {
         by_year.push_back(row);
         int charted = 0;
         for (const auto& r : d.releases) charted += r.group == g->name ? 1 : 0;
-        totals.push_back(format("  %-16s%7d%8d%7d%10d%9d%11s%10s", g->name.c_str(), first, releases - dox, dox, releases, charted,
+        totals.push_back(format("  %-16s%7s%8d%7d%10d%9d%11s%10s", g->name.c_str(), season_label(first).c_str(), releases - dox, dox, releases, charted,
                                 grouped(alltime[i].votes).c_str(), g->current ? "yes" : "no"));
         grand += alltime[i].votes;
         releases_grand += releases;
@@ -847,7 +882,7 @@ void build_alltime(chart_world& w) {
             if (r.year != y) continue;
             (r.kind == "DOX" ? charted_dox : charted_iso) += 1;
         }
-        kinds_table.push_back(format("  %-10d%9d%9d%9s%13d%12d%13s", y, iso, dox, (percent(dox, iso + dox) + "%").c_str(), charted_iso,
+        kinds_table.push_back(format("  %-10s%9d%9d%9s%13d%12d%13s", season_label(y).c_str(), iso, dox, (percent(dox, iso + dox) + "%").c_str(), charted_iso,
                                      charted_dox, grouped(year_votes[y]).c_str()));
     }
     const group_row* busiest = alltime[0].g;
