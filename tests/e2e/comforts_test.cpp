@@ -2,6 +2,7 @@
 // pages as text, the mute key, and the command line's help, version and refusals.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -326,4 +327,38 @@ TEST(CommandLine, HelpListsOptionsAndKeysAndVersionNamesTheIssue) {
     EXPECT_NE(version.find("issue 31"), std::string::npos);
     EXPECT_EQ(version.back(), '\n');
     EXPECT_EQ(version.find('\n'), version.size() - 1);
+}
+
+TEST(OutputVolume, LowWordScalesTheLeftChannelHighWordTheRightAndAStaleHandleIsRefused) {
+    headless_reset();
+    headless_audio_reset();
+    HWAVEOUT device = nullptr;
+    const WAVEFORMATEX format{WAVE_FORMAT_PCM, 2, 44100, 44100u * 4, 4, 16, 0};
+    ASSERT_EQ(waveOutOpen(&device, WAVE_MAPPER, &format, 0, 0, CALLBACK_NULL), MMSYSERR_NOERROR);
+    std::vector<int16_t> samples = {20000, -20000, -32768, 32767};
+    WAVEHDR header{};
+    header.lpData = reinterpret_cast<char*>(samples.data());
+    header.dwBufferLength = 8;
+    ASSERT_EQ(waveOutSetVolume(device, 0x8000FFFFu), MMSYSERR_NOERROR);  // left full, right about half
+    ASSERT_EQ(waveOutPrepareHeader(device, &header, sizeof(header)), MMSYSERR_NOERROR);
+    ASSERT_EQ(waveOutWrite(device, &header, sizeof(header)), MMSYSERR_NOERROR);
+    headless_advance(0.01);
+    ASSERT_TRUE(headless_audio_settle());
+    const std::vector<uint8_t> played = headless_audio_played();
+    ASSERT_EQ(played.size(), 8u);
+    int16_t out[4];
+    std::memcpy(out, played.data(), 8);
+    EXPECT_EQ(out[0], 20000);
+    EXPECT_EQ(out[1], -10000);
+    EXPECT_EQ(out[2], -32768);
+    EXPECT_EQ(out[3], 16383);  // 32767 x 0x8000 / 0xFFFF, towards zero
+    // The buffer the program wrote is left as it was.
+    EXPECT_EQ(samples[1], -20000);
+    waveOutUnprepareHeader(device, &header, sizeof(header));
+    ASSERT_EQ(waveOutClose(device), MMSYSERR_NOERROR);
+    uint32_t volume = 0;
+    EXPECT_EQ(waveOutSetVolume(device, 0), MMSYSERR_INVALHANDLE);
+    EXPECT_EQ(waveOutGetVolume(nullptr, &volume), MMSYSERR_NOERROR);
+    EXPECT_EQ(volume, 0x8000FFFFu);
+    waveOutSetVolume(nullptr, 0xFFFFFFFFu);
 }
