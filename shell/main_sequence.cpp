@@ -73,7 +73,11 @@ int kestravon_main(int argc, const char* const* argv) {
         fill_page_tables(page_sources);
         set_menu_strings();
         print_pages(options.text_page, stdout);
-        std::fflush(stdout);
+        // A reader piping the text on must learn when it did not all arrive (a full disk, a closed pipe).
+        if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
+            std::fprintf(stderr, "kestravon: the text could not be written to standard output\n");
+            return 1;
+        }
         return 0;
     }
 

@@ -30,6 +30,9 @@ env -u DISPLAY SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$out/text-audio.raw" "$ex
     fail "--text 11: exit code $?"
 grep -q "THIS ISSUES EDITORIAL" "$out/page11.txt" || fail "--text 11 does not show the editorial"
 [ ! -e "$out/text-audio.raw" ] || fail "--text 11 opened the sound device"
+env -u DISPLAY "$exe" --text all >/dev/full 2>"$out/full-disk.txt"
+code=$?
+[ "$code" = 1 ] || fail "exit code $code when the text cannot be written (want 1)"
 echo "command line: version, help, a bad option (2), --text 11 ($(wc -l <"$out/page11.txt") lines) ok"
 
 # ---- the window ----
