@@ -92,6 +92,15 @@ void display_close() {
     display_state.convert = nullptr;
 }
 
+int display_toggle_windowed() {
+    auto& d = display_state;
+    if (!d.open) return 0;
+    const int32_t windowed = d.windowed ? 0 : 1;
+    if (!display_backend_set_windowed(windowed)) return 0;
+    d.windowed = windowed;
+    return 1;
+}
+
 int32_t display_mouse_x() { return display_state.mouse_x; }
 int32_t display_mouse_y() { return display_state.mouse_y; }
 int32_t display_left_button() { return display_state.left_button.poll() != 0 ? 1 : 0; }
@@ -100,6 +109,8 @@ int32_t display_wheel() { return display_state.wheel; }
 bool display_quit_requested() { return display_state.close_requested != 0; }
 
 namespace {
+constexpr uint32_t alt_context_bit = 1u << 29;
+
 // A close request (or Escape) with close-on-escape set ends the process as a normal exit; without it,
 // a close request is left for the frame loops to act on.
 void close_requested(bool escape) {
@@ -130,6 +141,8 @@ void display_window_proc(const display_message& m) {
     case display_message_kind::close: close_requested(false); break;
     case display_message_kind::key_down:
         if ((m.wparam & 0xFF) == 27) close_requested(true);
+        // Alt+Enter: full screen or a window, at any time.
+        if ((m.wparam & 0xFF) == 0x0D && (m.lparam & alt_context_bit) != 0) display_toggle_windowed();
         break;
     case display_message_kind::paint:
         // In a window the last frame is shown again; in full screen the flip chain holds it.

@@ -47,6 +47,10 @@ int display_present(const uint32_t* pixels);
 // Releases the surface and window; a second close does nothing.
 void display_close();
 
+// Switches the open display between full screen and a window (Alt+Enter in the window procedure).
+// 1 when the backend made the switch; the configuration then holds the new mode.
+int display_toggle_windowed();
+
 // Input getters, read between presents.
 int32_t display_mouse_x();
 int32_t display_mouse_y();

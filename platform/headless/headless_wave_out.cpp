@@ -196,6 +196,7 @@ void headless_audio_reset(const headless_audio_options& options) {
     s.write_result = options.write_result;
     s.capture_limit = options.capture_limit;
     s.position_failures = 0;
+    waveOutSetVolume(nullptr, 0xFFFFFFFFu);  // a test starts at full volume, as a fresh program does
     std::lock_guard<std::mutex> guard(s.lock);
     auto closed = [](const headless_stream& stream) { return stream.device == nullptr; };
     s.streams.erase(std::remove_if(s.streams.begin(), s.streams.end(), closed), s.streams.end());
