@@ -2,7 +2,7 @@
 // device whose completion function counts the completions being delivered, so that waveOutClose can
 // keep the promise the players build on (afterwards no completion runs), which winmm does not make.
 #include <atomic>
-#include <cstring>
+#include <cstddef>
 #include <new>
 
 #include "platform/system.h"
