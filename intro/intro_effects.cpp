@@ -29,7 +29,7 @@ void fill_row(int32_t y, uint32_t colour) {
 // Fills the frame with random colour bands of the given height until half a second has passed.
 void noise_burst(int32_t band) {
     const double end = timer_seconds() + 0.5;
-    while (timer_seconds() < end) {
+    while (timer_seconds() < end && !display_quit_requested()) {
         for (int32_t y = 0; y < screen_height; y += band) {
             const auto channel = [] { return static_cast<uint32_t>(std::lround(random01() * 255.0)); };
             const uint32_t r = channel(), g = channel(), b = channel();

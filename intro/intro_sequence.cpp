@@ -40,7 +40,7 @@ void select_intro_tune(int32_t tune) {
 }
 
 void intro_release_wait() {
-    while (key_state(vk_escape) != 0 || display_left_button() != 0) {
+    while ((key_state(vk_escape) != 0 || display_left_button() != 0) && !display_quit_requested()) {
         clear_framebuffer(0);
         display_present(framebuffer.data());
     }
@@ -63,8 +63,10 @@ void run_intro() {
     s.current_tune = static_cast<uint32_t>(std::clamp(static_cast<int32_t>(std::floor(random01() * 12.0)) + 1, 1, 12));
     select_intro_tune(static_cast<int32_t>(s.current_tune));
 
+    // The scene's first frame is drawn on black, not over the last frame of the opening noise.
+    draw_intro_background();
     for (;;) {
-        if (key_struck(key_state(vk_escape)) || display_left_button() != 0) break;
+        if (key_struck(key_state(vk_escape)) || display_left_button() != 0 || display_quit_requested()) break;
         const double t0 = timer_seconds();
         // Every key is polled each frame, so a held key counts once; of several struck, the highest wins.
         for (uint32_t n = 1; n <= 12; ++n) {

@@ -37,6 +37,11 @@ struct display_backend_config {
 
 // Opens the window and its surface. Returns 1, or 0 when no window or surface can be made.
 int display_backend_open(const display_backend_config& config);
+// Why the last open failed, in one line for the user; empty after a successful open.
+const char* display_backend_failure();
+// Whether a flip waits for the display's vertical refresh (1) or returns at once (0); refresh_hz is the
+// display's rate, 0 when unknown. Asked once after open.
+int display_backend_flip_waits(int* refresh_hz);
 // Asks the Yes/No question of the optional start-up box; 1 = Yes. Backends without one answer Yes.
 int display_backend_ask(const char* title, const char* question);
 // Reads the surface's pixel format; 0 when it cannot be read.

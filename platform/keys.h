@@ -18,8 +18,9 @@ enum : int {
 };
 
 // State of virtual key vk: bit 15 set while held now, bit 0 set when it was pressed since this key's
-// last poll. A key pressed and released between two polls reads as held-and-pressed (-32767) once.
-// Polling clears bit 0. Called from the main thread between frames.
+// last poll. A key pressed and released between two polls reads as held-and-pressed (-32767) once,
+// while the program polls it every frame; a tap made while nothing polls it (a wipe, a noise burst)
+// is forgotten. Polling clears bit 0. Called from the main thread between frames.
 int16_t key_state(int vk);
 
 // True when state reads as struck: held now and pressed since the last poll.

@@ -25,3 +25,9 @@ void thread_join(system_thread* thread);
 
 // Shows a modal message box with the caption and text (the only message the program ever shows).
 void show_message_box(const char* caption, const char* text);
+
+// Routes the interrupt and terminate signals to the display's message pump instead of ending the process
+// at once: the next pump delivers them as a close request. Called once at start-up.
+void quit_signals_install();
+// True once for each arrival of an interrupt or terminate signal; the backends' message pumps ask.
+bool quit_signal_take();

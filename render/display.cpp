@@ -2,6 +2,7 @@
 // and the window procedure that records the mouse, wheel and activation.
 #include "render/display.h"
 
+#include <cmath>
 #include <cstdlib>
 
 #include "platform/system.h"
@@ -28,11 +29,30 @@ int display_open(const char* title, int32_t width, int32_t height) {
     if (!display_backend_pixel_format(&format) || !format.rgb) return 0;
     if (!surface_layout_for(format.bits, format.red_mask, format.green_mask, format.blue_mask, &d.layout)) return 0;
     d.convert = fast_row_converter(d.layout);
+    int hz = 0;
+    d.flip_waits = display_backend_flip_waits(&hz) != 0;
+    d.refresh_interval = 1.0 / (hz > 0 ? hz : 60);
+    d.next_flip_due = 0.0;
     return 1;
 }
 
+namespace {
+// Without a flip that waits for the refresh, presents are held to the display's rate: all magazine
+// motion is counted in frames, so an unpaced loop would run it many times too fast.
+void wait_for_refresh() {
+    auto& d = display_state;
+    const double now = timer_seconds();
+    // After a stall (a slow frame, a sleep) the schedule restarts instead of catching up in a burst.
+    if (d.next_flip_due == 0.0 || now - d.next_flip_due > d.refresh_interval) d.next_flip_due = now;
+    d.next_flip_due += d.refresh_interval;
+    const double wait = d.next_flip_due - now;
+    if (wait > 0.0) sleep_ms(static_cast<int>(std::ceil(wait * 1000.0)));
+}
+}  // namespace
+
 int display_present(const uint32_t* pixels) {
     auto& d = display_state;
+    d.left_button.frame_mark();
     display_backend_pump(display_window_proc);
     if (d.active && d.open && d.convert) {
         display_backend_restore();
@@ -43,10 +63,13 @@ int display_present(const uint32_t* pixels) {
             d.convert(pixels + static_cast<size_t>(y) * static_cast<size_t>(d.width),
                       surface + static_cast<size_t>(y) * static_cast<size_t>(pitch), d.width);
         display_backend_unlock();
+        if (!d.flip_waits) wait_for_refresh();
         display_backend_flip();
         sleep_ms(0);
     }
     if (d.windowed) sleep_ms(1);
+    // An inactive display shows nothing: the caller's loop must not spin at full speed meanwhile.
+    if (!d.active) sleep_ms(10);
     return 1;
 }
 
@@ -58,13 +81,19 @@ void display_close() {
 
 int32_t display_mouse_x() { return display_state.mouse_x; }
 int32_t display_mouse_y() { return display_state.mouse_y; }
-int32_t display_left_button() { return display_state.left_button; }
+int32_t display_left_button() { return display_state.left_button.poll() != 0 ? 1 : 0; }
 int32_t display_wheel() { return display_state.wheel; }
 
+bool display_quit_requested() { return display_state.close_requested != 0; }
+
 namespace {
-// A close request (or Escape) with close-on-escape set ends the process as a normal exit.
-void close_requested() {
-    if (!display_state.close_on_escape) return;
+// A close request (or Escape) with close-on-escape set ends the process as a normal exit; without it,
+// a close request is left for the frame loops to act on.
+void close_requested(bool escape) {
+    if (!display_state.close_on_escape) {
+        if (!escape) display_state.close_requested = 1;
+        return;
+    }
     display_close();
     std::exit(0);
 }
@@ -77,17 +106,17 @@ void display_window_proc(const display_message& m) {
         d.mouse_x = static_cast<int32_t>(m.lparam & 0xFFFF);
         d.mouse_y = static_cast<int32_t>((m.lparam >> 16) & 0xFFFF);
         break;
-    case display_message_kind::left_down: d.left_button = 1; break;
-    case display_message_kind::left_up: d.left_button = 0; break;
+    case display_message_kind::left_down: d.left_button.event(true); break;
+    case display_message_kind::left_up: d.left_button.event(false); break;
     case display_message_kind::wheel: {
         auto delta = static_cast<int16_t>(m.wparam >> 16);
         d.wheel += delta >= 0 ? 1 : -1;
         break;
     }
     case display_message_kind::activate: d.active = m.wparam != 0 ? 1 : 0; break;
-    case display_message_kind::close: close_requested(); break;
+    case display_message_kind::close: close_requested(false); break;
     case display_message_kind::key_down:
-        if ((m.wparam & 0xFF) == 27) close_requested();
+        if ((m.wparam & 0xFF) == 27) close_requested(true);
         break;
     case display_message_kind::paint:
         // In a window the last frame is shown again; in full screen the flip chain holds it.

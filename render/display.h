@@ -5,6 +5,7 @@
 #include <string>
 
 #include "platform/display_backend.h"
+#include "platform/input_latch.h"
 #include "render/pixel_convert.h"
 
 // All of the layer's state: configuration, the open display, and the input the window procedure records.
@@ -20,11 +21,15 @@ struct display_state_t {
     bool open = false;
     surface_layout layout = surface_layout::xrgb32;
     row_converter convert = nullptr;
+    bool flip_waits = true;          // the backend's flip waits for the refresh; else presents are paced
+    double refresh_interval = 1.0 / 60.0;
+    double next_flip_due = 0.0;      // pacing deadline, in timer seconds; 0 = none yet
     // input, written only by the window procedure
     int32_t mouse_x = 0, mouse_y = 0;
-    int32_t left_button = 0;
+    input_latch left_button;  // sampled once per frame; a quick click between samples still counts
     int32_t wheel = 0;
     int32_t active = 0;
+    int32_t close_requested = 0;  // the window was asked to close while closing is left to the program
 };
 extern display_state_t display_state;
 
@@ -43,8 +48,14 @@ void display_close();
 // Input getters, read between presents.
 int32_t display_mouse_x();
 int32_t display_mouse_y();
+// 1 while the left button is held, or once after a press made since the last sample (not across a
+// stretch in which nothing sampled the button).
 int32_t display_left_button();
 int32_t display_wheel();
+
+// True once the program should end through its normal shutdown: the window was asked to close (the
+// desktop's close, or a quit signal the pump turned into one). The frame loops check it every frame.
+bool display_quit_requested();
 
 // The window procedure: records one message into the input state (called by the message pump).
 void display_window_proc(const display_message& message);

@@ -17,7 +17,7 @@
 
 bool magazine_pass() {
     auto& s = shell_state;
-    if (key_struck(key_state(vk_escape)) || s.quit_requested != 0) return false;
+    if (key_struck(key_state(vk_escape)) || s.quit_requested != 0 || display_quit_requested()) return false;
     const double noted = timer_seconds();
     scroll_by_keys_and_wheel();
     handle_buttons();

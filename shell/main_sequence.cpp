@@ -1,11 +1,14 @@
 // The main sequence: start-up in order, the intro, the magazine, shutdown in order.
 #include "shell/main_sequence.h"
 
+#include <cstdio>
+
 #include "content/modules/tune_data.h"
 #include "content/pages/page_data.h"
 #include "content/skins/skin_data.h"
 #include "intro/intro.h"
 #include "platform/display_backend.h"
+#include "platform/system.h"
 #include "render/display.h"
 #include "render/framebuffer.h"
 #include "render/text.h"
@@ -51,17 +54,26 @@ void magazine_enter() {
 }
 
 int kestravon_main() {
+    quit_signals_install();
     magazine_start_up();
 
     display_set_close_on_escape(0);
     display_configure(0, "THE KESTRAVON PREVIEW\rFULL SCREEN?", 0, 1);
-    if (!display_open(window_title, screen_width, screen_height)) return -1;
+    if (!display_open(window_title, screen_width, screen_height)) {
+        const char* why = display_backend_failure();
+        std::fprintf(stderr, "kestravon: cannot open the 800 x 600 display%s%s\n", why[0] ? ": " : "", why);
+        display_close();
+        return -1;
+    }
     display_backend_show_cursor(0);
 
     run_intro();
 
-    magazine_enter();
-    run_magazine_loop();
+    // A close request or quit signal during the intro ends the program without showing the magazine.
+    if (!display_quit_requested()) {
+        magazine_enter();
+        run_magazine_loop();
+    }
 
     xm_stop();
     xm_free();

@@ -160,9 +160,9 @@ void open_page(int32_t page) {
 }
 
 void wipe_out() {
-    for (int32_t s = 0; s < 747; s += 10) wipe_frame(s);
+    for (int32_t s = 0; s < 747 && !display_quit_requested(); s += 10) wipe_frame(s);
 }
 
 void wipe_in() {
-    for (int32_t s = 747; s > 0; s -= 10) wipe_frame(s);
+    for (int32_t s = 747; s > 0 && !display_quit_requested(); s -= 10) wipe_frame(s);
 }

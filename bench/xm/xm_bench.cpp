@@ -1,10 +1,11 @@
-// Module player speed: block mixing of a 32-channel module with every channel sounding (reported as
-// x real time), and the cost of one tick of the pattern player.
+// Module player speed: block mixing of a 32-channel module with every channel sounding and of the
+// magazine's four tunes (reported as x real time), and the cost of one tick of the pattern player.
 #include <benchmark/benchmark.h>
 
 #include <cmath>
 #include <numbers>
 
+#include "content/modules/tune_data.h"
 #include "tools/xmwriter/xmwriter.h"
 #include "xm/xm_mixer.h"
 #include "xm/xm_player.h"
@@ -66,6 +67,21 @@ void BM_mix_block_32_channels(benchmark::State& state) {
     xm_free();
 }
 BENCHMARK(BM_mix_block_32_channels);
+
+// Tune n of the magazine, played through its whole pass and on around: the real content's cost.
+void BM_mix_block_magazine_tune(benchmark::State& state) {
+    const magazine_tune& tune = magazine_tunes[state.range(0)];
+    xm_load_from_memory(tune.data, tune.length);
+    xm_prepare_song(xm_player_state.current_song);
+    for (auto _ : state) {
+        xm_mix_block();
+        benchmark::DoNotOptimize(xm_player_state.ring.data());
+    }
+    state.counters["x_real_time"] =
+        benchmark::Counter(static_cast<double>(state.iterations()) * 884.0 / 44100.0, benchmark::Counter::kIsRate);
+    xm_free();
+}
+BENCHMARK(BM_mix_block_magazine_tune)->DenseRange(1, 4);
 
 void BM_tick_32_channels(benchmark::State& state) {
     std::vector<uint8_t> bytes = busy_module();

@@ -2,6 +2,7 @@
 #include "content/modules/compose.h"
 #include "tools/toolkit/tool_text.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
@@ -82,11 +83,37 @@ int compose_instrument(composition& c, const std::string& name, xmw_sample sampl
 void compose_volume_envelope(composition& c, int instrument, const std::vector<xmw_envelope_point>& points,
                              int sustain, uint16_t fadeout) {
     xmw_instrument& ins = c.module.instruments.at(static_cast<size_t>(instrument - 1));
+    if (points.size() < 2 || points.size() > 12) fail("a volume envelope needs 2 to 12 points");
     ins.volume_envelope.points = points;
     ins.volume_envelope.on = true;
     ins.volume_envelope.sustain = sustain >= 0;
     ins.volume_envelope.sustain_point = static_cast<uint8_t>(sustain >= 0 ? sustain : 0);
     ins.fadeout = fadeout;
+}
+
+void compose_panning_envelope(composition& c, int instrument, const std::vector<xmw_envelope_point>& points,
+                              int loop_start, int loop_end) {
+    xmw_instrument& ins = c.module.instruments.at(static_cast<size_t>(instrument - 1));
+    if (points.size() < 2 || points.size() > 12) fail("a panning envelope needs 2 to 12 points");
+    ins.panning_envelope.points = points;
+    ins.panning_envelope.on = true;
+    ins.panning_envelope.loop = loop_end > loop_start;
+    ins.panning_envelope.loop_start = static_cast<uint8_t>(loop_start);
+    ins.panning_envelope.loop_end = static_cast<uint8_t>(loop_end);
+}
+
+void compose_volume_loop(composition& c, int instrument, int loop_start, int loop_end) {
+    xmw_instrument& ins = c.module.instruments.at(static_cast<size_t>(instrument - 1));
+    if (loop_end <= loop_start || static_cast<size_t>(loop_end) >= ins.volume_envelope.points.size())
+        fail("volume loop outside the envelope");
+    ins.volume_envelope.loop = true;
+    ins.volume_envelope.loop_start = static_cast<uint8_t>(loop_start);
+    ins.volume_envelope.loop_end = static_cast<uint8_t>(loop_end);
+}
+
+void compose_panning(composition& c, int instrument, int panning) {
+    for (xmw_sample& s : c.module.instruments.at(static_cast<size_t>(instrument - 1)).samples)
+        s.panning = static_cast<uint8_t>(panning);
 }
 
 void compose_autovibrato(composition& c, int instrument, uint8_t sweep, uint8_t depth, uint8_t rate) {
@@ -176,6 +203,30 @@ void compose_echo(composition& c, int p, int from, int to, int delay, int percen
             if (echo.instrument == 0) echo.instrument = src.instrument;
         }
         compose_cell(c, p, row + delay, to, echo);
+    }
+}
+
+void compose_vibrato_tails(composition& c, int p, int channel, int after, uint8_t param) {
+    const int rows = pattern_of(c, p).rows;
+    int held = -1;  // rows since the last note, -1 before any
+    for (int row = 0; row < rows; ++row) {
+        xmw_cell& cell = cell_of(c, p, row, channel);
+        if (cell.note != 0) held = cell.note == 97 ? -1 : 0;
+        else if (held >= 0) ++held;
+        if (held >= after && cell.effect == 0 && cell.param == 0) {
+            cell.effect = 4;
+            cell.param = param;
+        }
+    }
+}
+
+void compose_scale_volume(composition& c, int p, int channel, int percent) {
+    const int rows = pattern_of(c, p).rows;
+    for (int row = 0; row < rows; ++row) {
+        xmw_cell& cell = cell_of(c, p, row, channel);
+        if (cell.note == 0 || cell.note == 97) continue;
+        const int v = cell.volume >= 0x10 && cell.volume <= 0x50 ? cell.volume - 0x10 : 64;
+        cell.volume = static_cast<uint8_t>(0x10 + std::min(64, v * percent / 100));
     }
 }
 

@@ -29,6 +29,14 @@ int compose_instrument(composition& c, const std::string& name, xmw_sample sampl
 // Sets a volume envelope from (tick, level) pairs; sustain at point `sustain` when >= 0.
 void compose_volume_envelope(composition& c, int instrument, const std::vector<xmw_envelope_point>& points,
                              int sustain, uint16_t fadeout);
+// Sets a panning envelope from (tick, position) pairs, position 0-64 with 32 the centre; it loops from
+// point loop_start to point loop_end when loop_end > loop_start, and otherwise holds its last point.
+void compose_panning_envelope(composition& c, int instrument, const std::vector<xmw_envelope_point>& points,
+                              int loop_start = 0, int loop_end = 0);
+// Makes the volume envelope loop from point loop_start to point loop_end (a pulse or a slow swell).
+void compose_volume_loop(composition& c, int instrument, int loop_start, int loop_end);
+// Sets the default panning of the instrument's samples (0-255; 255 is fully left in this player).
+void compose_panning(composition& c, int instrument, int panning);
 // Sets the instrument's autovibrato (type 0 sine).
 void compose_autovibrato(composition& c, int instrument, uint8_t sweep, uint8_t depth, uint8_t rate);
 
@@ -45,6 +53,11 @@ void compose_steps(composition& c, int p, int channel, const std::string& steps,
 // Copies channel `from` into channel `to` of pattern p, `delay` rows later, at `percent` of the
 // volume (notes without a volume count as 64): a tape echo.
 void compose_echo(composition& c, int p, int from, int to, int delay, int percent);
+// Vibrato on held notes: on channel ch, every note followed by at least `after` empty rows gets effect
+// 4 with `param` from `after` rows in until the next note (cells that carry an effect are left alone).
+void compose_vibrato_tails(composition& c, int p, int channel, int after, uint8_t param);
+// Volume of every note on a channel of pattern p scaled by percent (notes without a volume count as 64).
+void compose_scale_volume(composition& c, int p, int channel, int percent);
 // Sets the order list and restart position.
 void compose_orders(composition& c, const std::vector<uint8_t>& orders, int restart);
 // Repeats a token string n times.

@@ -54,7 +54,7 @@ xmw_sample synth_make(const std::vector<float>& values, int8_t relative_note, ui
 // ---- tones --------------------------------------------------------------------------------------
 
 xmw_sample synth_additive(synth_shape shape, const float* params, int harmonics, int cycles, int loop_cycles,
-                          float gain) {
+                          float gain, bool pingpong, bool sixteen_bit) {
     const int n = cycles * synth_cycle;
     std::vector<float> v(static_cast<size_t>(n), 0.0f);
     for (int c = 0; c < cycles; ++c) {
@@ -71,7 +71,8 @@ xmw_sample synth_additive(synth_shape shape, const float* params, int harmonics,
     }
     normalise(v, gain);
     const auto loop_len = static_cast<uint32_t>(loop_cycles * synth_cycle);
-    return synth_make(v, 24, static_cast<uint32_t>(n) - loop_len, loop_len);
+    return synth_make(v, 24, static_cast<uint32_t>(n) - loop_len, loop_len, sixteen_bit,
+                      pingpong ? xmw_loop::pingpong : xmw_loop::forward);
 }
 
 xmw_sample synth_ensemble(int harmonics, int spread, bool square, float gain) {
@@ -216,6 +217,12 @@ float synth_shape_epiano(int k, double t, const float* params) {
     const double d = std::exp(-static_cast<double>(params[0]) * k * t);
     const double base = k == 2 ? 0.25 : (k == 3 ? 0.12 : 0.0);
     return static_cast<float>(base * std::exp(-t * 1.5) + 0.4 * d / k);
+}
+
+float synth_shape_swell(int k, double t, const float* params) {
+    const double phase = std::sin(std::numbers::pi * std::min(1.0, t / static_cast<double>(params[0])));
+    const double bright = 0.15 + 0.85 * phase;
+    return static_cast<float>(std::pow(bright, 0.5 * (k - 1)) / k);
 }
 
 float synth_shape_square(int k, double, const float* params) {

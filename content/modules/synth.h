@@ -24,8 +24,9 @@ using synth_shape = float (*)(int k, double t, const float* params);
 
 // Additive tone at relative note 24: `cycles` cycles of synth_cycle values whose harmonics follow
 // shape (up to `harmonics`); the last `loop_cycles` cycles loop. Gives plucks, e-pianos, organs.
+// With pingpong, the looped cycles play forth and back (a timbre that keeps sweeping); 16-bit when asked.
 xmw_sample synth_additive(synth_shape shape, const float* params, int harmonics, int cycles, int loop_cycles,
-                          float gain);
+                          float gain, bool pingpong = false, bool sixteen_bit = false);
 
 // Detuned pair of band-limited saws (or squares when square is set) over one long loop: a pad or
 // a supersaw lead. `spread` is how many extra cycles the second voice makes over the loop (about
@@ -49,6 +50,8 @@ float synth_shape_pluck(int k, double t, const float* params);
 float synth_shape_epiano(int k, double t, const float* params);
 // Square-ish (odd harmonics) with params[0] as the even-harmonic share (0: pure square).
 float synth_shape_square(int k, double t, const float* params);
+// Breathing saw: brightness swells and fades over params[0] seconds (for ping-pong loops).
+float synth_shape_swell(int k, double t, const float* params);
 // Sine with a touch of second and third harmonic (params[0] amount).
 float synth_shape_soft(int k, double t, const float* params);
 // Band-limited saw, 1/k.

@@ -2,8 +2,11 @@
 #pragma once
 #include "content/modules/compose.h"
 
+// A tune is composed in code (compose set) or is a module file saved by a tracker (source_file, a name
+// in content/modules; compose null).
 struct module_tune {
     composition (*compose)();
+    const char* source_file;
     const char* title;
     const char* composer;
     const char* file_name;  // of the .xm the generator also writes, for listening

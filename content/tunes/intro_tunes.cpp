@@ -1,379 +1,590 @@
-// The twelve intro tunes: one shared instrument bank, and for each tune its patterns (bass and
-// drums on voice 1, chord arpeggios on voice 2, the tune on voice 3) and songs.
+// The twelve intro tunes: the table of where each comes from, the composed tunes 1-3 and 5-12 (file
+// 4 is in small_hours.cpp), and the check that takes a PSID file made elsewhere.
 //
-// Sections: instrument bank - helpers - tunes 1 to 12 - the list
+// Sections: helpers - tunes - files made elsewhere - the table
+//
+// Every composed tune carries bass and drums on voice 1, the accompaniment on voice 2 (chord
+// arpeggios through a resonant low-pass whose cutoff sweeps, or the source of a hard-synced lead, or
+// held fifths that ring-modulate the lead) and the melody on voice 3. Every song repeats after a
+// minute or more.
 #include "content/tunes/intro_tunes.h"
 
 #include <cstdio>
 #include <cstdlib>
-#include <sstream>
+#include <memory>
+
+#include "sid/sid.h"
+#include "tools/toolkit/tool_io.h"
 
 namespace {
 
-// ---- instrument bank ----------------------------------------------------------------------------
-
-// Instrument numbers, the same in every tune.
-enum : int {
-    kick, snare, hat, bass, arp_minor, arp_major, lead, lead_saw, lead_tri, arp_sus, arp_m7, arp_maj7,
-    bass_saw, open_hat, lead_soft, organ
-};
-
-std::vector<sid_instrument> bank() {
-    std::vector<sid_instrument> b(16);
-    //            wave1 wave2 ad    sr    pulse pwspd arp   slide vib   release
-    b[kick] =      {0x81, 0x41, 0x07, 0x00, 0x08, 0x00, 0x00, 0x02, 0, 0};
-    b[snare] =     {0x41, 0x81, 0x07, 0x00, 0x08, 0x00, 0x00, 0x00, 0, 0};
-    b[hat] =       {0x81, 0x81, 0x02, 0x00, 0x08, 0x00, 0x00, 0x00, 0, 0};
-    b[bass] =      {0x41, 0x41, 0x08, 0xA8, 0x03, 0x30, 0x00, 0x00, 0, 1};
-    b[arp_minor] = {0x41, 0x41, 0x03, 0x86, 0x05, 0x20, 0x37, 0x00, 0, 1};
-    b[arp_major] = {0x41, 0x41, 0x03, 0x86, 0x05, 0x20, 0x47, 0x00, 0, 1};
-    b[lead] =      {0x41, 0x41, 0x09, 0xC8, 0x06, 0x10, 0x00, 0x00, 7, 2};
-    b[lead_saw] =  {0x21, 0x21, 0x09, 0xB8, 0x08, 0x00, 0x00, 0x00, 7, 2};
-    b[lead_tri] =  {0x11, 0x11, 0x0A, 0xD9, 0x08, 0x00, 0x00, 0x00, 8, 2};
-    b[arp_sus] =   {0x41, 0x41, 0x03, 0x86, 0x05, 0x20, 0x57, 0x00, 0, 1};
-    b[arp_m7] =    {0x41, 0x41, 0x03, 0x86, 0x05, 0x20, 0x3A, 0x00, 0, 1};
-    b[arp_maj7] =  {0x41, 0x41, 0x03, 0x86, 0x05, 0x20, 0x4B, 0x00, 0, 1};
-    b[bass_saw] =  {0x21, 0x21, 0x08, 0x40, 0x08, 0x00, 0x00, 0x00, 0, 1};
-    b[open_hat] =  {0x81, 0x81, 0x06, 0x00, 0x08, 0x00, 0x00, 0x00, 0, 0};
-    b[lead_soft] = {0x41, 0x41, 0x0A, 0x68, 0x0A, 0x08, 0x00, 0x00, 7, 2};
-    b[organ] =     {0x41, 0x41, 0x28, 0xA8, 0x08, 0x00, 0x00, 0x00, 0, 1};
-    return b;
-}
-
-// Voice 2 goes through a resonant low-pass whose cutoff sweeps back and forth.
-sid_song song(uint8_t speed, const std::string& v1, const std::string& v2, const std::string& v3) {
-    sid_song s;
-    s.speed = speed;
-    s.orders = {v1, v2, v3};
-    s.resonance_routing = 0xA2;
-    s.mode_volume = 0x1E;  // volume 14 leaves headroom: the chip model does not clip, it wraps
-    s.cutoff_min = 0x10;
-    s.cutoff_max = 0x60;
-    s.cutoff_speed = 1;
-    return s;
-}
-
-sid_tune tune(const std::string& name) {
-    sid_tune t;
-    t.name = name;
-    t.author = "Mika Sollenthal";
-    t.released = "2026 The Kestravon";
-    t.instruments = bank();
-    return t;
-}
+// ---- helpers ------------------------------------------------------------------------------------
 
 [[noreturn]] void fail(const std::string& what) {
     std::fprintf(stderr, "tunegen: %s\n", what.c_str());
     std::exit(1);
 }
 
-std::vector<std::string> words(const std::string& text) {
-    std::vector<std::string> out;
-    std::istringstream in(text);
-    std::string w;
-    while (in >> w) out.push_back(w);
-    return out;
-}
+} // namespace
 
-// A pattern that must last exactly four bars of 16 ticks.
-std::string bars4(const std::string& text) {
-    if (notation_ticks(text) != 64) fail("pattern of " + std::to_string(notation_ticks(text)) + " ticks: " + text);
-    return text;
-}
-
-int shifted(const std::string& note, int semitones) {
-    const int n = sid_note_index(note);
-    if (n < 0 || n + semitones < 0 || n + semitones > 95) fail("bad note " + note);
-    return n + semitones;
-}
-
-std::string name_of(int index) {
-    static const char* names[12] = {"C", "C#", "D", "D#", "E", "F", "F#", "G", "G#", "A", "A#", "B"};
-    return std::string(names[index % 12]) + std::to_string(index / 12);
-}
-
-}  // namespace
-
-// ---- helpers ------------------------------------------------------------------------------------
-
-int notation_ticks(const std::string& text) {
-    int ticks = 0;
-    for (const std::string& w : words(text)) {
-        if (w == "|") continue;
-        const size_t slash = w.find('/');
-        ticks += slash == std::string::npos ? 1 : std::atoi(w.c_str() + slash + 1);
+sid_tune intro_tune_from_plans(const std::string& name, const std::vector<tune_plan>& plans) {
+    sid_tune t;
+    t.name = name;
+    t.author = "Mika Sollenthal";
+    t.released = "2026 The Kestravon";
+    t.instruments = intro_tune_bank();
+    for (size_t s = 0; s < plans.size(); ++s) {
+        const std::string where = name + " song " + std::to_string(s) + ": ";
+        std::string error;
+        if (!tune_write_song(t, plans[s], error)) fail(where + error);
+        if (tune_plan_loop_seconds(plans[s]) < 60.0)
+            fail(where + "repeats after " + std::to_string(tune_plan_loop_seconds(plans[s])) +
+                 " s, under a minute");
+        if (plans[s].drum_samples && t.samples.empty()) t.samples = tune_drum_samples();
     }
-    return ticks;
-}
-
-std::string bass_drums(const std::vector<std::string>& roots, const std::string& rhythm) {
-    if (rhythm.size() != 16) fail("a bass rhythm is 16 ticks: " + rhythm);
-    std::string out;
-    for (const std::string& root : roots) {
-        for (char c : rhythm) {
-            switch (c) {
-            case 'K': out += std::to_string(kick) + ":C4 "; break;
-            case 'S': out += std::to_string(snare) + ":C6 "; break;
-            case 'H': out += std::to_string(hat) + ":A7 "; break;
-            case 'x': out += std::to_string(bass) + ":" + name_of(shifted(root, 0)) + " "; break;
-            case 'o': out += std::to_string(bass) + ":" + name_of(shifted(root, 12)) + " "; break;
-            case 'f': out += std::to_string(bass) + ":" + name_of(shifted(root, 7)) + " "; break;
-            case '.': out += ". "; break;
-            case '-': out += "- "; break;
-            default: fail(std::string("bad bass rhythm character ") + c);
-            }
-        }
-        out += "| ";
-    }
-    return out;
-}
-
-std::string chord_line(const std::vector<std::string>& chords, const std::string& rhythm) {
-    if (rhythm.size() != 16) fail("a chord rhythm is 16 ticks: " + rhythm);
-    std::string out;
-    for (const std::string& chord : chords) {
-        // Root name, then the kind: "" major, "m" minor, "s" sus4, "m7", "M7".
-        size_t kind_at = chord[1] == '#' || chord[1] == 'b' ? 3 : 2;
-        if (chord.size() < kind_at) fail("bad chord " + chord);
-        const std::string root = chord.substr(0, kind_at);
-        const std::string kind = chord.substr(kind_at);
-        int ins = arp_major;
-        if (kind == "m") ins = arp_minor;
-        else if (kind == "s") ins = arp_sus;
-        else if (kind == "m7") ins = arp_m7;
-        else if (kind == "M7") ins = arp_maj7;
-        else if (!kind.empty()) fail("bad chord kind " + chord);
-        for (char c : rhythm) {
-            if (c == 'x') out += std::to_string(ins) + ":" + name_of(shifted(root, 0)) + " ";
-            else if (c == '.') out += ". ";
-            else if (c == '-') out += "- ";
-            else fail(std::string("bad chord rhythm character ") + c);
-        }
-        out += "| ";
-    }
-    return out;
+    // Without drum samples the bank's sampled drums are plain chip drums.
+    if (t.samples.empty())
+        for (sid_instrument& i : t.instruments) i.sample = 0;
+    return t;
 }
 
 namespace {
 
 // ---- tunes --------------------------------------------------------------------------------------
 
-// 1: Harbour Lights. A minor, bright and quick.
+const char* const rest4 = "-/64";
+
+// 1: Harbour Lights. A minor, 125 BPM, bright and quick; a synced lead in the minor-key bridge and a
+// ring-modulated bell over the bare bass.
 sid_tune harbour_lights() {
-    sid_tune t = tune("Harbour Lights");
-    const std::vector<std::string> roots = {"A1", "F1", "C2", "G1"};
-    const std::vector<std::string> chords = {"A3m", "F3", "C4", "G3"};
-    t.patterns = {
-        bars4(bass_drums(roots, "KxoxSxoxKxoxSxox")),
-        bars4(bass_drums(roots, "KxoxSxoxKxKxSxSS")),
-        bars4(chord_line(chords, "x.x.x.x.x.x.x.x.")),
-        bars4("-/64"),
-        bars4("6:E5/4 A5/2 G5/2 E5/4 D5/2 C5/2 | D5/6 C5/2 A4/8 | C5/4 E5/2 G5/2 A5/4 G5/2 E5/2 | D5/12 -/4"),
-        bars4("6:A5/2 -/2 A5/2 C6/2 B5/4 G5/4 | A5/4 F5/4 C5/8 | E5/2 G5/2 C6/4 B5/4 G5/4 | B5/8 D6/8"),
+    tune_plan p{.key = "A minor", .speed = 6, .form = "IABACDA", .loop_to = 1};
+    p.sections = {
+        {.name = 'I', .chords = "Am F C G", .melody = rest4},
+        {.name = 'A',
+         .chords = "Am F C G Am F C G",
+         .fill = "KxoxSxoxKxKxSxSS",
+         .melody =
+             "6:E5/4 A5/2 G5/2 E5/4 D5/2 C5/2 | D5/6 C5/2 A4/8 | C5/4 E5/2 G5/2 A5/4 G5/2 E5/2 | D5/12 -/4 | "
+             "6:A5/2 -/2 A5/2 C6/2 B5/4 G5/4 | A5/4 F5/4 C5/8 | E5/2 G5/2 C6/4 B5/4 G5/4 | B5/8 D6/8"},
+        {.name = 'B',
+         .chords = "F G Em Am F G E E",
+         .fill = "KxoxSxSxKKSSSSSS",
+         .rhythm = rhythm_syncopated,
+         .seed = 11,
+         .lead = ins_lead_saw},
+        {.name = 'C',
+         .chords = "Dm Am Dm E Dm Am F E",
+         .bass = "K.x.S.x.K.x.S.xo",
+         .comp = "sync",
+         .rhythm = rhythm_slow,
+         .seed = 5},
+        {.name = 'D',
+         .chords = "Am F C G Am F C G",
+         .bass = "x.......o.......",
+         .comp = "ring",
+         .rhythm = rhythm_dotted,
+         .seed = 9},
     };
-    t.songs = {song(6, "0 0 0 1 loop 0", "2 loop 0", "3 4 5 4 loop 0")};
-    return t;
+    return intro_tune_from_plans("Harbour Lights", {p});
 }
 
-// 2: Two Rivers. Song 0 a pastoral title in D major; song 1 the chase in D minor.
+// 2: Two Rivers. Song 0 a pastoral title in D major at 107 BPM; song 1 the chase in D minor at 150.
 sid_tune two_rivers() {
-    sid_tune t = tune("Two Rivers");
-    t.patterns = {
-        bars4(bass_drums({"D2", "G1", "A1", "D2"}, "x...f...x...f...")),
-        bars4(chord_line({"D3", "G3", "A3", "D3"}, "x.x.x.x.x.x.x.x.")),
-        bars4("8:F#5/4 A5/4 B5/4 A5/4 | G5/6 F#5/2 E5/8 | E5/4 F#5/4 G5/4 A5/4 | F#5/12 -/4"),
-        bars4(bass_drums({"D2", "A#1", "C2", "A1"}, "KxxoSxxoKxxoSxxo")),
-        bars4(bass_drums({"D2", "A#1", "C2", "A1"}, "KxxoSxxoKxKoSSSS")),
-        bars4(chord_line({"D3m", "A#2", "C3", "A2"}, "x.xxx.xxx.xxx.xx")),
-        bars4("7:D5/2 F5/2 A5/4 G5/2 F5/2 E5/4 | F5/4 D5/4 A#4/8 | C5/2 E5/2 G5/4 A5/2 G5/2 E5/4 | C#5/8 E5/8"),
-        bars4("7:A5/4 G5/2 F5/2 E5/4 F5/4 | D5/8 A#5/8 | G5/4 E5/4 C5/4 E5/4 | A5/16"),
+    tune_plan title{.key = "D major",
+                    .speed = 7,
+                    .form = "IABACDA",
+                    .loop_to = 1,
+                    .cutoff_min = 0x30,
+                    .cutoff_max = 0x60};
+    title.sections = {
+        {.name = 'I', .chords = "D G A D", .bass = "x...f...x...f...", .melody = rest4},
+        {.name = 'A',
+         .chords = "D G A D",
+         .bass = "x...f...x...f...",
+         .melody = "8:F#5/4 A5/4 B5/4 A5/4 | G5/6 F#5/2 E5/8 | E5/4 F#5/4 G5/4 A5/4 | F#5/12 -/4"},
+        {.name = 'B',
+         .chords = "Bm G D A Bm G Em A",
+         .bass = "x...f...x...f...",
+         .rhythm = rhythm_slow,
+         .seed = 21,
+         .lead = ins_lead_tri},
+        {.name = 'C',
+         .chords = "G A F#m Bm G A D D",
+         .bass = "x.......f.......",
+         .comp = "ring",
+         .rhythm = rhythm_dotted,
+         .seed = 22},
+        {.name = 'D',
+         .chords = "D G A D Bm G A D",
+         .bass = "K.x.S.x.K.x.S.xo",
+         .rhythm = rhythm_eighths,
+         .seed = 23,
+         .lead = ins_lead_soft},
     };
-    sid_song title = song(7, "0 loop 0", "1 loop 0", "2 loop 0");
-    title.cutoff_speed = 0;
-    title.cutoff_min = title.cutoff_max = 0x50;
-    t.songs = {title, song(5, "3 3 3 4 loop 0", "5 loop 0", "6 7 6 7 loop 0")};
-    return t;
+    tune_plan chase{.key = "D minor", .speed = 5, .form = "ABACDA", .loop_to = 0};
+    chase.sections = {
+        {.name = 'A',
+         .chords = "Dm Bb C A Dm Bb C A",
+         .bass = "KxxoSxxoKxxoSxxo",
+         .fill = "KxxoSxxoKxKoSSSS",
+         .comp = "x.xxx.xxx.xxx.xx",
+         .melody = "7:D5/2 F5/2 A5/4 G5/2 F5/2 E5/4 | F5/4 D5/4 A#4/8 | C5/2 E5/2 G5/4 A5/2 G5/2 E5/4 | "
+                   "C#5/8 E5/8 | "
+                   "7:A5/4 G5/2 F5/2 E5/4 F5/4 | D5/8 A#5/8 | G5/4 E5/4 C5/4 E5/4 | A5/16"},
+        {.name = 'B',
+         .chords = "Gm Dm Bb A Gm Dm E A",
+         .fill = "KxKoSxSSKSKSSSSS",
+         .rhythm = rhythm_runs,
+         .seed = 31,
+         .lead = ins_lead_saw},
+        {.name = 'C',
+         .chords = "Dm C Bb A Dm C Bb A",
+         .bass = "KxxoSxxoKxxoSxxo",
+         .comp = "sync",
+         .rhythm = rhythm_eighths,
+         .seed = 32},
+        {.name = 'D',
+         .chords = "Bb C Dm Dm Bb C A A",
+         .bass = "KxHxSxHoKxHxSxHo",
+         .comp = "x.xxx.xxx.xxx.xx",
+         .rhythm = rhythm_pickup,
+         .seed = 33},
+    };
+    return intro_tune_from_plans("Two Rivers", {title, chase});
 }
 
-// 3: Cold Circuit. E minor, driving eighths, a saw lead.
+// 3: Cold Circuit. E minor, 150 BPM, driving eighths, a saw lead, a sharp band-pass on the arpeggios.
 sid_tune cold_circuit() {
-    sid_tune t = tune("Cold Circuit");
-    const std::vector<std::string> roots = {"E1", "E1", "C2", "D2"};
-    t.patterns = {
-        bars4(bass_drums(roots, "KoxoSoxoKoxoSoxo")),
-        bars4(bass_drums(roots, "KoxoSoxoKoKoSSSS")),
-        bars4(chord_line({"E3m", "E3m", "C3", "D3"}, "x.-xx.-xx.-xx.-x")),
-        bars4("7:E5/2 -/2 E5/2 G5/2 B5/4 A5/4 | G5/4 F#5/4 E5/8 | C5/2 E5/2 G5/4 C6/4 B5/4 | A5/8 F#5/8"),
-        bars4("7:B5/4 B5/2 C6/2 D6/4 B5/4 | E6/8 D6/4 B5/4 | C6/4 G5/4 E5/4 G5/4 | F#5/8 D5/8"),
+    tune_plan p{.key = "E minor",
+                .speed = 5,
+                .form = "IABACDAB",
+                .loop_to = 1,
+                .resonance_routing = 0xD2,
+                .mode_volume = 0x39,
+                .cutoff_min = 0x08,
+                .cutoff_max = 0x50,
+                .cutoff_speed = 2};
+    p.sections = {
+        {.name = 'I',
+         .chords = "Em Em C D",
+         .bass = "KoxoSoxoKoxoSoxo",
+         .comp = "x.-xx.-xx.-xx.-x",
+         .melody = rest4},
+        {.name = 'A',
+         .chords = "Em Em C D Em Em C D",
+         .bass = "KoxoSoxoKoxoSoxo",
+         .fill = "KoxoSoxoKoKoSSSS",
+         .comp = "x.-xx.-xx.-xx.-x",
+         .melody =
+             "7:E5/2 -/2 E5/2 G5/2 B5/4 A5/4 | G5/4 F#5/4 E5/8 | C5/2 E5/2 G5/4 C6/4 B5/4 | A5/8 F#5/8 | "
+             "7:B5/4 B5/2 C6/2 D6/4 B5/4 | E6/8 D6/4 B5/4 | C6/4 G5/4 E5/4 G5/4 | F#5/8 D5/8"},
+        {.name = 'B',
+         .chords = "Am Am Em Em C D B7 B7",
+         .bass = "KoxoSoxoKoxoSoxo",
+         .rhythm = rhythm_runs,
+         .seed = 41,
+         .lead = ins_lead_bright},
+        {.name = 'C',
+         .chords = "C D Em Em C D B B",
+         .bass = "KxHxSxHxKxHxSxHO",
+         .comp = "sync",
+         .rhythm = rhythm_syncopated,
+         .seed = 42},
+        {.name = 'D',
+         .chords = "Em D C B Em D C B",
+         .bass = "x.......x.......",
+         .rhythm = rhythm_slow,
+         .seed = 43,
+         .lead = ins_lead_tri},
     };
-    t.songs = {song(5, "0 0 0 1 loop 0", "2 loop 0", "3 4 loop 0")};
-    return t;
+    return intro_tune_from_plans("Cold Circuit", {p});
 }
 
-// 4: Twelve Small Hours. One waltz-like tune in G, twelve ways: tempo, key, lead and voice mix.
-sid_tune twelve_small_hours() {
-    sid_tune t = tune("Twelve Small Hours");
-    t.patterns = {
-        bars4(bass_drums({"G1", "E1", "C2", "D2"}, "KxxoSxfoKxxoSxfo")),
-        bars4(chord_line({"G3", "E3m", "C3", "D3"}, "x.x.x.x.x.x.x.x.")),
-        bars4("6:D5/4 G5/4 B5/4 A5/4 | G5/4 E5/4 B4/8 | C5/4 E5/4 G5/4 E5/4 | F#5/8 A5/8"),
-        bars4("6:B5/4 A5/2 G5/2 A5/4 B5/4 | E5/8 G5/8 | E5/4 C5/4 E5/4 G5/4 | D5/16"),
-        bars4("-/64"),
-        bars4(bass_drums({"G1", "E1", "C2", "D2"}, "x...............")),
-    };
-    // Song k: the same tune; the variations step through tempo, key and instruments.
-    struct variation {
-        uint8_t speed;
-        int8_t transpose;
-        uint8_t lead_offset;  // 0 pulse, 1 saw, 2 triangle
-        const char* bass;
-        const char* chords;
-    };
-    const variation v[12] = {
-        {6, 0, 0, "0 loop 0", "1 loop 0"},  {7, 0, 2, "5 loop 0", "1 loop 0"},
-        {5, 2, 1, "0 loop 0", "1 loop 0"},  {6, -3, 0, "0 loop 0", "4 loop 0"},
-        {8, 0, 2, "5 loop 0", "4 loop 0"},  {6, 5, 1, "0 loop 0", "1 loop 0"},
-        {5, -5, 0, "0 loop 0", "1 loop 0"}, {7, 3, 2, "0 loop 0", "1 loop 0"},
-        {6, -2, 1, "5 loop 0", "1 loop 0"}, {4, 0, 0, "0 loop 0", "1 loop 0"},
-        {6, 7, 2, "0 loop 0", "4 loop 0"},  {5, 0, 1, "0 loop 0", "1 loop 0"},
-    };
-    for (const variation& x : v) {
-        sid_song s = song(x.speed, x.bass, x.chords, "2 3 loop 0");
-        s.transpose = {x.transpose, x.transpose, x.transpose};
-        s.instrument_offset = {0, 0, x.lead_offset};
-        t.songs.push_back(s);
-    }
-    return t;
-}
-
-// 5: Paper Kites. F major, bouncing bass, a light triangle tune.
+// 5: Paper Kites. F major, 125 BPM, bouncing bass, a light triangle tune.
 sid_tune paper_kites() {
-    sid_tune t = tune("Paper Kites");
-    const std::vector<std::string> roots = {"F1", "D2", "A#1", "C2"};
-    t.patterns = {
-        bars4(bass_drums(roots, "KxHoSxHoKxHoSxHo")),
-        bars4(chord_line({"F3", "D3m", "A#2", "C3"}, "x..x..x.x..x..x.")),
-        bars4("8:C5/2 F5/2 A5/2 F5/2 C6/4 A5/4 | D5/2 F5/2 A5/2 D6/2 C6/8 | A#4/2 D5/2 F5/4 A#5/4 A5/4 | G5/12 -/4"),
-        bars4("8:A5/2 A5/2 G5/2 F5/2 G5/4 A5/4 | F5/4 D5/4 A4/8 | A#4/4 D5/4 F5/2 G5/2 A5/4 | C6/8 G5/8"),
+    tune_plan p{.key = "F major",
+                .speed = 6,
+                .form = "IABACDA",
+                .loop_to = 1,
+                .resonance_routing = 0x82,
+                .cutoff_min = 0x18,
+                .cutoff_max = 0x70};
+    p.sections = {
+        {.name = 'I',
+         .chords = "F Dm Bb C",
+         .bass = "KxHoSxHoKxHoSxHo",
+         .comp = "x..x..x.x..x..x.",
+         .melody = rest4},
+        {.name = 'A',
+         .chords = "F Dm Bb C F Dm Bb C",
+         .bass = "KxHoSxHoKxHoSxHo",
+         .comp = "x..x..x.x..x..x.",
+         .melody =
+             "8:C5/2 F5/2 A5/2 F5/2 C6/4 A5/4 | D5/2 F5/2 A5/2 D6/2 C6/8 | A#4/2 D5/2 F5/4 A#5/4 A5/4 | "
+             "G5/12 -/4 | 8:A5/2 A5/2 G5/2 F5/2 G5/4 A5/4 | F5/4 D5/4 A4/8 | A#4/4 D5/4 F5/2 G5/2 A5/4 | "
+             "C6/8 G5/8"},
+        {.name = 'B',
+         .chords = "Bb C Am Dm Gm C F F",
+         .bass = "KxHoSxHoKxHoSxHo",
+         .rhythm = rhythm_dotted,
+         .seed = 51,
+         .lead = ins_lead},
+        {.name = 'C',
+         .chords = "Dm Am Bb F Gm Am Bb C",
+         .bass = "x.....x.x.......",
+         .comp = "ring",
+         .rhythm = rhythm_floating,
+         .seed = 52},
+        {.name = 'D',
+         .chords = "F C Dm Bb F C Bb C",
+         .bass = "KxoxSxoxKxoxSxox",
+         .comp = "sync",
+         .rhythm = rhythm_calls,
+         .seed = 53},
     };
-    t.songs = {song(6, "0 loop 0", "1 loop 0", "2 3 loop 0")};
-    return t;
+    return intro_tune_from_plans("Paper Kites", {p});
 }
 
-// 6: Midnight Ferry. Song 0 a slow crossing in C minor; song 1 the same waters at speed in F minor.
+// 6: Midnight Ferry. Song 0 a slow crossing in C minor at 94 BPM; song 1 the same waters at speed
+// in F minor at 150 BPM, its own melodies over a harder beat.
 sid_tune midnight_ferry() {
-    sid_tune t = tune("Midnight Ferry");
-    const std::vector<std::string> roots = {"C2", "G#1", "D#2", "A#1"};
-    t.patterns = {
-        bars4(bass_drums(roots, "K.x.S.x.K.x.S.xo")),
-        bars4(chord_line({"C3m", "G#2", "D#3", "A#2"}, "x.......x.......")),
-        bars4("14:G5/6 D#5/2 C5/8 | C5/4 D#5/4 G#5/8 | G5/6 F5/2 D#5/8 | D5/8 A#4/8"),
-        bars4("14:C6/6 A#5/2 G5/8 | G#5/6 G5/2 F5/8 | D#5/4 F5/4 G5/4 A#5/4 | C6/16"),
-        bars4(bass_drums(roots, "KxoxSxoxKxoxSxSS")),
-        bars4(chord_line({"C3m", "G#2", "D#3", "A#2"}, "x.x.x.x.x.x.x.x.")),
+    tune_plan crossing{.key = "C minor", .speed = 8, .form = "IABAC", .loop_to = 1, .cutoff_speed = -1};
+    crossing.sections = {
+        {.name = 'I',
+         .chords = "Cm Ab Eb Bb",
+         .bass = "K.x.S.x.K.x.S.xo",
+         .comp = "x.......x.......",
+         .melody = rest4},
+        {.name = 'A',
+         .chords = "Cm Ab Eb Bb Cm Ab Eb Bb",
+         .bass = "K.x.S.x.K.x.S.xo",
+         .comp = "x.......x.......",
+         .melody = "14:G5/6 D#5/2 C5/8 | C5/4 D#5/4 G#5/8 | G5/6 F5/2 D#5/8 | D5/8 A#4/8 | "
+                   "14:C6/6 A#5/2 G5/8 | G#5/6 G5/2 F5/8 | D#5/4 F5/4 G5/4 A#5/4 | C6/16"},
+        {.name = 'B',
+         .chords = "Fm Cm Ab G Fm Cm Ab G",
+         .bass = "x.......f.......",
+         .comp = "ring",
+         .rhythm = rhythm_slow,
+         .seed = 61},
+        {.name = 'C',
+         .chords = "Ab Bb Cm Cm Ab Bb G G",
+         .bass = "K.x.S.x.K.x.S.xo",
+         .comp = "x...x...x...x...",
+         .rhythm = rhythm_floating,
+         .seed = 62,
+         .lead = ins_lead_tri},
     };
-    sid_song crossing = song(8, "0 loop 0", "1 loop 0", "2 3 loop 0");
-    crossing.cutoff_speed = -1;
-    sid_song rush = song(5, "4 loop 0", "5 loop 0", "2 3 loop 0");
-    rush.transpose = {5, 5, 5};
-    // The soft lead becomes the saw lead: offsets wrap at 256.
-    rush.instrument_offset = {0, 0, static_cast<uint8_t>(lead_saw - lead_soft)};
-    t.songs = {crossing, rush};
-    return t;
+    tune_plan rush{.key = "F minor", .speed = 5, .form = "ABACDB", .loop_to = 0};
+    rush.sections = {
+        {.name = 'A',
+         .chords = "Fm Db Ab Eb Fm Db Ab Eb",
+         .bass = "KxoxSxoxKxoxSxSS",
+         .rhythm = rhythm_eighths,
+         .seed = 63,
+         .lead = ins_lead_saw},
+        {.name = 'B',
+         .chords = "Bbm Fm Db C Bbm Fm Db C",
+         .rhythm = rhythm_runs,
+         .seed = 64,
+         .lead = ins_lead_bright},
+        {.name = 'C',
+         .chords = "Db Eb Fm Fm Db Eb C C",
+         .bass = "KxHxSxHxKxHxSxHO",
+         .comp = "sync",
+         .rhythm = rhythm_calls,
+         .seed = 65},
+        {.name = 'D',
+         .chords = "Fm Eb Db C Fm Eb Db C",
+         .bass = "x...x...x...x...",
+         .comp = "x.x.x.x.x.x.x.x.",
+         .rhythm = rhythm_syncopated,
+         .seed = 66,
+         .lead = ins_lead_soft},
+    };
+    return intro_tune_from_plans("Midnight Ferry", {crossing, rush});
 }
 
-// 7: Rust and Chrome. D minor, heavy pulses and a hard saw.
+// 7: Rust and Chrome. D minor, 125 BPM, heavy pulses and a hard saw; kick and snare are 4-bit
+// samples on the sample channel, layered over the chip's own noise.
 sid_tune rust_and_chrome() {
-    sid_tune t = tune("Rust and Chrome");
-    const std::vector<std::string> roots = {"D2", "C2", "A#1", "A1"};
-    t.patterns = {
-        bars4(bass_drums(roots, "KxKxSxxoKxKxSxxo")),
-        bars4(chord_line({"D3m", "C3", "A#2", "A2"}, "x.xx.xx.x.xx.xx.")),
-        bars4("7:D5/4 D5/2 F5/2 A5/4 G5/4 | E5/4 C5/4 G5/8 | F5/4 D5/2 F5/2 A#5/4 A5/4 | A5/8 C#6/8"),
-        bars4("7:D6/4 C6/4 A5/4 F5/4 | G5/4 E5/4 C5/8 | D5/4 F5/4 A#5/4 D6/4 | C#6/16"),
+    tune_plan p{.key = "D minor",
+                .speed = 6,
+                .form = "IABACDA",
+                .loop_to = 1,
+                .mode_volume = 0x19,
+                .drum_samples = true};
+    p.sections = {
+        {.name = 'I',
+         .chords = "Dm C Bb A",
+         .bass = "KxKxSxxoKxKxSxxo",
+         .comp = "x.xx.xx.x.xx.xx.",
+         .melody = rest4},
+        {.name = 'A',
+         .chords = "Dm C Bb A Dm C Bb A",
+         .bass = "KxKxSxxoKxKxSxxo",
+         .fill = "KxKxSxxoKKSSKSSS",
+         .comp = "x.xx.xx.x.xx.xx.",
+         .melody = "7:D5/4 D5/2 F5/2 A5/4 G5/4 | E5/4 C5/4 G5/8 | F5/4 D5/2 F5/2 A#5/4 A5/4 | A5/8 C#6/8 | "
+                   "7:D6/4 C6/4 A5/4 F5/4 | G5/4 E5/4 C5/8 | D5/4 F5/4 A#5/4 D6/4 | C#6/16"},
+        {.name = 'B',
+         .chords = "Gm Gm Dm Dm Bb C A A",
+         .bass = "KxoxSxoxKxoxSxox",
+         .rhythm = rhythm_march,
+         .seed = 71,
+         .lead = ins_lead_bright},
+        {.name = 'C',
+         .chords = "Bb C Dm Dm Bb C A7 A7",
+         .bass = "KxKxSxKxKxKxSxKS",
+         .comp = "sync",
+         .rhythm = rhythm_runs,
+         .seed = 72},
+        {.name = 'D',
+         .chords = "Dm Bb Gm A Dm Bb Gm A",
+         .bass = "K.......S.......",
+         .comp = "ring",
+         .rhythm = rhythm_slow,
+         .seed = 73},
     };
-    t.songs = {song(6, "0 loop 0", "1 loop 0", "2 3 loop 0")};
-    return t;
+    return intro_tune_from_plans("Rust and Chrome", {p});
 }
 
-// 8: Lantern Walk. B minor, an unhurried stroll.
+// 8: Lantern Walk. B minor, 107 BPM, an unhurried stroll.
 sid_tune lantern_walk() {
-    sid_tune t = tune("Lantern Walk");
-    const std::vector<std::string> roots = {"B1", "G1", "D2", "A1"};
-    t.patterns = {
-        bars4(bass_drums(roots, "K.x.H.x.S.x.H.xo")),
-        bars4(chord_line({"B2m", "G2", "D3", "A2"}, "x...x...x...x...")),
-        bars4("6:F#5/6 E5/2 D5/4 C#5/4 | B4/8 D5/8 | F#5/4 A5/4 G5/4 F#5/4 | E5/16"),
-        bars4("6:B5/6 A5/2 F#5/8 | G5/4 F#5/4 E5/8 | D5/4 F#5/4 A5/4 D6/4 | C#6/12 -/4"),
+    tune_plan p{.key = "B minor",
+                .speed = 7,
+                .form = "IABACD",
+                .loop_to = 1,
+                .resonance_routing = 0x62,
+                .cutoff_min = 0x20,
+                .cutoff_max = 0x68};
+    p.sections = {
+        {.name = 'I',
+         .chords = "Bm G D A",
+         .bass = "K.x.H.x.S.x.H.xo",
+         .comp = "x...x...x...x...",
+         .melody = rest4},
+        {.name = 'A',
+         .chords = "Bm G D A Bm G D A",
+         .bass = "K.x.H.x.S.x.H.xo",
+         .comp = "x...x...x...x...",
+         .melody = "6:F#5/6 E5/2 D5/4 C#5/4 | B4/8 D5/8 | F#5/4 A5/4 G5/4 F#5/4 | E5/16 | "
+                   "6:B5/6 A5/2 F#5/8 | G5/4 F#5/4 E5/8 | D5/4 F#5/4 A5/4 D6/4 | C#6/12 -/4"},
+        {.name = 'B',
+         .chords = "Em Bm G F#7 Em Bm G F#7",
+         .bass = "K.x.H.x.S.x.H.xo",
+         .comp = "x.x.x.x.x.x.x.x.",
+         .rhythm = rhythm_dotted,
+         .seed = 81,
+         .lead = ins_lead_soft},
+        {.name = 'C',
+         .chords = "G A F#m Bm G A F# F#",
+         .bass = "x.......x...o...",
+         .comp = "ring",
+         .rhythm = rhythm_pickup,
+         .seed = 82},
+        {.name = 'D',
+         .chords = "D A Bm Bm G D Em F#",
+         .bass = "K.x.H.x.S.x.H.xo",
+         .comp = "sync",
+         .rhythm = rhythm_calls,
+         .seed = 83},
     };
-    t.songs = {song(7, "0 loop 0", "1 loop 0", "2 3 loop 0")};
-    return t;
+    return intro_tune_from_plans("Lantern Walk", {p});
 }
 
-// 9: Quiet Orbit. C major sevenths, slow and open, a triangle tune over a soft pulse bed.
+// 9: Quiet Orbit. C major sevenths, 94 BPM, slow and open, a triangle tune over a soft pulse bed. It
+// has no play address: its init installs the play routine at $0314 itself.
 sid_tune quiet_orbit() {
-    sid_tune t = tune("Quiet Orbit");
-    const std::vector<std::string> roots = {"C2", "F1", "A1", "G1"};
-    t.patterns = {
-        bars4(bass_drums(roots, "x.......o.......")),
-        bars4(chord_line({"C3M7", "F3M7", "A2m7", "G3s"}, "x.x.x.x.x.x.x.x.")),
-        bars4("8:E5/8 G5/8 | A5/8 C6/8 | B5/8 A5/8 | G5/16"),
-        bars4("8:C6/8 B5/8 | A5/12 F5/4 | E5/8 C5/8 | D5/16"),
+    tune_plan p{
+        .key = "C major", .speed = 8, .form = "IABAC", .loop_to = 1, .cutoff_min = 0x08, .cutoff_max = 0x40};
+    p.sections = {
+        {.name = 'I', .chords = "CM7 FM7 Am7 Gsus", .bass = "x.......o.......", .melody = rest4},
+        {.name = 'A',
+         .chords = "CM7 FM7 Am7 Gsus CM7 FM7 Am7 Gsus",
+         .bass = "x.......o.......",
+         .melody =
+             "8:E5/8 G5/8 | A5/8 C6/8 | B5/8 A5/8 | G5/16 | 8:C6/8 B5/8 | A5/12 F5/4 | E5/8 C5/8 | D5/16"},
+        {.name = 'B',
+         .chords = "Dm7 G FM7 Em7 Dm7 G CM7 CM7",
+         .bass = "x...f...o...f...",
+         .comp = "ring",
+         .rhythm = rhythm_floating,
+         .seed = 91},
+        {.name = 'C',
+         .chords = "Am7 Em7 FM7 G Am7 Em7 Dm7 Gsus",
+         .bass = "x...H...x.o.H...",
+         .comp = "x...x...x...x...",
+         .rhythm = rhythm_slow,
+         .seed = 92,
+         .lead = ins_lead_soft},
     };
-    sid_song s = song(8, "0 loop 0", "1 loop 0", "2 3 loop 0");
-    s.cutoff_min = 0x08;
-    s.cutoff_max = 0x40;
-    t.songs = {s};
+    sid_tune t = intro_tune_from_plans("Quiet Orbit", {p});
+    t.own_play_vector = true;
     return t;
 }
 
-// 10: Marching Static. G minor march, snare rolls.
+// 10: Marching Static. G minor march, 125 BPM, snare rolls.
 sid_tune marching_static() {
-    sid_tune t = tune("Marching Static");
-    const std::vector<std::string> roots = {"G1", "D#2", "F1", "D2"};
-    t.patterns = {
-        bars4(bass_drums(roots, "KxSxKxSxKxSxKSSS")),
-        bars4(chord_line({"G2m", "D#3", "F3", "D3"}, "x.x.x.x.x.x.x.x.")),
-        bars4("6:G5/4 G5/2 A5/2 A#5/4 A5/2 G5/2 | G5/4 D#5/4 A#4/8 | F5/4 F5/2 G5/2 A5/4 G5/2 F5/2 | F#5/8 D5/8"),
-        bars4("6:D6/4 D6/2 C6/2 A#5/4 A5/4 | G5/4 A#5/4 D#6/8 | C6/4 A5/4 F5/4 A5/4 | D5/16"),
+    tune_plan p{.key = "G minor", .speed = 6, .form = "IABACDA", .loop_to = 1};
+    p.sections = {
+        {.name = 'I', .chords = "Gm Eb F D", .bass = "KxSxKxSxKxSxKSSS", .melody = rest4},
+        {.name = 'A',
+         .chords = "Gm Eb F D Gm Eb F D",
+         .bass = "KxSxKxSxKxSxKSSS",
+         .melody = "6:G5/4 G5/2 A5/2 A#5/4 A5/2 G5/2 | G5/4 D#5/4 A#4/8 | F5/4 F5/2 G5/2 A5/4 G5/2 F5/2 | "
+                   "F#5/8 D5/8 | "
+                   "6:D6/4 D6/2 C6/2 A#5/4 A5/4 | G5/4 A#5/4 D#6/8 | C6/4 A5/4 F5/4 A5/4 | D5/16"},
+        {.name = 'B',
+         .chords = "Cm Gm D D Cm Gm Eb D",
+         .bass = "KxSxKxSxKxSxKxSS",
+         .rhythm = rhythm_march,
+         .seed = 101,
+         .lead = ins_lead_saw},
+        {.name = 'C',
+         .chords = "Eb F Bb Gm Eb F D D",
+         .bass = "KxSxKxSxKxSxKSSS",
+         .comp = "sync",
+         .rhythm = rhythm_march,
+         .seed = 102},
+        {.name = 'D',
+         .chords = "Gm Cm D Gm Gm Cm D D",
+         .bass = "SSSSSxSSSSSSSxSS",
+         .fill = "SSSSSSSSKSKSSSSS",
+         .comp = "x...............",
+         .rhythm = rhythm_calls,
+         .seed = 103,
+         .lead = ins_lead_bright},
     };
-    t.songs = {song(6, "0 loop 0", "1 loop 0", "2 3 loop 0")};
-    return t;
+    return intro_tune_from_plans("Marching Static", {p});
 }
 
-// 11: Last Train Home. E major, warm and a little wistful.
+// 11: Last Train Home. E major, 125 BPM, warm and a little wistful.
 sid_tune last_train_home() {
-    sid_tune t = tune("Last Train Home");
-    const std::vector<std::string> roots = {"E1", "C#2", "A1", "B1"};
-    t.patterns = {
-        bars4(bass_drums(roots, "KxoxSxoxKxoxSxox")),
-        bars4(chord_line({"E3", "C#3m", "A2", "B2"}, "x.xxx.xxx.xxx.xx")),
-        bars4("6:G#5/4 B5/4 E6/4 D#6/4 | C#6/8 G#5/8 | A5/4 C#6/4 E6/4 C#6/4 | B5/16"),
-        bars4("6:E6/6 D#6/2 C#6/8 | C#6/4 B5/4 G#5/8 | A5/4 B5/4 C#6/4 A5/4 | B5/8 D#6/8"),
+    tune_plan p{.key = "E major",
+                .speed = 6,
+                .form = "IABACDA",
+                .loop_to = 1,
+                .resonance_routing = 0x92,
+                .cutoff_min = 0x14,
+                .cutoff_max = 0x58};
+    p.sections = {
+        {.name = 'I', .chords = "E C#m A B", .comp = "x.xxx.xxx.xxx.xx", .melody = rest4},
+        {.name = 'A',
+         .chords = "E C#m A B E C#m A B",
+         .comp = "x.xxx.xxx.xxx.xx",
+         .melody = "6:G#5/4 B5/4 E6/4 D#6/4 | C#6/8 G#5/8 | A5/4 C#6/4 E6/4 C#6/4 | B5/16 | "
+                   "6:E6/6 D#6/2 C#6/8 | C#6/4 B5/4 G#5/8 | A5/4 B5/4 C#6/4 A5/4 | B5/8 D#6/8"},
+        {.name = 'B',
+         .chords = "A B G#m C#m A B E E",
+         .bass = "K.xoS.xoK.xoS.xo",
+         .rhythm = rhythm_pickup,
+         .seed = 111,
+         .lead = ins_lead_soft},
+        {.name = 'C',
+         .chords = "F#m B E C#m F#m B E E",
+         .bass = "x.......o.......",
+         .comp = "ring",
+         .rhythm = rhythm_dotted,
+         .seed = 112},
+        {.name = 'D',
+         .chords = "C#m G#m A E C#m G#m A B",
+         .comp = "sync",
+         .rhythm = rhythm_eighths,
+         .seed = 113},
     };
-    t.songs = {song(6, "0 loop 0", "1 loop 0", "2 3 loop 0")};
-    return t;
+    return intro_tune_from_plans("Last Train Home", {p});
 }
 
-// 12: Afterword. A major, a short farewell.
+// 12: Afterword. A major, 107 BPM, a farewell.
 sid_tune afterword() {
-    sid_tune t = tune("Afterword");
-    const std::vector<std::string> roots = {"A1", "E2", "F#1", "D2"};
-    t.patterns = {
-        bars4(bass_drums(roots, "K.xoS.xoK.xoS.xo")),
-        bars4(chord_line({"A2", "E3", "F#2m", "D3"}, "x.x.x.x.x.x.x.x.")),
-        bars4("14:C#6/4 B5/4 A5/8 | G#5/4 B5/4 E5/8 | F#5/4 A5/4 C#6/8 | D6/8 B5/8"),
+    tune_plan p{.key = "A major", .speed = 7, .form = "IABACB", .loop_to = 1, .cutoff_speed = -2};
+    p.sections = {
+        {.name = 'I', .chords = "A E F#m D", .bass = "K.xoS.xoK.xoS.xo", .melody = rest4},
+        {.name = 'A',
+         .chords = "A E F#m D A E F#m D",
+         .bass = "K.xoS.xoK.xoS.xo",
+         .melody = "14:C#6/4 B5/4 A5/8 | G#5/4 B5/4 E5/8 | F#5/4 A5/4 C#6/8 | D6/8 B5/8 | "
+                   "14:C#6/4 B5/4 A5/8 | G#5/4 B5/4 E5/8 | F#5/4 A5/4 C#6/4 E6/4 | D6/8 E6/8"},
+        {.name = 'B',
+         .chords = "D E C#m F#m D E A A",
+         .bass = "K.xoS.xoK.xoS.xo",
+         .rhythm = rhythm_slow,
+         .seed = 121,
+         .lead = ins_lead_tri},
+        {.name = 'C',
+         .chords = "Bm E A F#m Bm E A A",
+         .bass = "x...o...x...o...",
+         .comp = "ring",
+         .rhythm = rhythm_floating,
+         .seed = 122},
     };
-    t.songs = {song(7, "0 loop 0", "1 loop 0", "2 loop 0")};
-    return t;
+    return intro_tune_from_plans("Afterword", {p});
 }
 
-}  // namespace
+// ---- files made elsewhere -----------------------------------------------------------------------
 
-// ---- the list -----------------------------------------------------------------------------------
+// How long a tune from a file is played through before it counts as playing.
+constexpr int check_frames = 30 * 50;
 
-std::vector<sid_tune> intro_tunes() {
-    return {harbour_lights(),  two_rivers(),   cold_circuit(),    twelve_small_hours(),
-            paper_kites(),     midnight_ferry(), rust_and_chrome(), lantern_walk(),
-            quiet_orbit(),     marching_static(), last_train_home(), afterword()};
+// Runs a routine as the player does and says whether it returned within the player's bound.
+bool call_returns(sid_machine& m, uint16_t address, uint8_t a) {
+    m.a = a;
+    m.x = m.y = m.p = 0;
+    m.s = 0xFF;
+    m.pc = address;
+    cpu_push(m, 0);
+    cpu_push(m, 0);
+    for (uint32_t steps = 0; m.pc > 1; ++steps) {
+        if (steps >= cpu_call_default_limit) return false;
+        cpu_step(m);
+    }
+    return true;
 }
+
+} // namespace
+
+std::string intro_tune_check(const std::vector<uint8_t>& bytes) {
+    if (const char* problem = psid_problem(bytes.data(), static_cast<uint32_t>(bytes.size()))) return problem;
+    auto m = std::make_unique<sid_machine>();
+    const int songs = bytes[14] << 8 | bytes[15];
+    if (songs < 1 || songs > 256) return "the header's song count is not 1 to 256";
+    std::vector<int16_t> frame(882);
+    for (int song = 0; song < songs; ++song) {
+        const std::string which = "song " + std::to_string(song + 1) + ": ";
+        machine_init(*m, 44100);
+        psid_load(*m, bytes.data(), static_cast<uint16_t>(bytes.size()));
+        if (m->play_address == 0) return which + "no play address, and init does not install one at $0314";
+        // A routine that runs into the player's bound never returned: the intro would stall on it.
+        if (!call_returns(*m, m->init_address, static_cast<uint8_t>(song)))
+            return which + "init does not return";
+        long long energy = 0;
+        for (int f = 0; f < check_frames; ++f) {
+            if (!call_returns(*m, m->play_address, 0)) return which + "play does not return";
+            sid_render(*m, frame.data(), 882);
+            for (int16_t s : frame) energy += s < 0 ? -s : s;
+        }
+        if (energy / (check_frames * 882LL) < 50) return which + "silent for its first 30 seconds";
+    }
+    return "";
+}
+
+std::vector<uint8_t> intro_tune_from_file(const std::string& path, std::string& error) {
+    std::vector<uint8_t> bytes;
+    if (!tool_read_bytes(path.c_str(), bytes, error, 0xFFFF)) return {};
+    if (const std::string problem = intro_tune_check(bytes); !problem.empty()) {
+        error = path + ": " + problem;
+        return {};
+    }
+    return bytes;
+}
+
+// ---- the table ----------------------------------------------------------------------------------
+
+const intro_tune_source intro_tune_sources[13] = {
+    {nullptr, nullptr},        {harbour_lights, nullptr},      {two_rivers, nullptr},
+    {cold_circuit, nullptr},   {compose_small_hours, nullptr}, {paper_kites, nullptr},
+    {midnight_ferry, nullptr}, {rust_and_chrome, nullptr},     {lantern_walk, nullptr},
+    {quiet_orbit, nullptr},    {marching_static, nullptr},     {last_train_home, nullptr},
+    {afterword, nullptr},
+};

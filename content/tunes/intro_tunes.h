@@ -1,18 +1,32 @@
-// The twelve intro tunes, in their stored order (file 1 first), and the helpers they are written with.
+// The twelve intro tunes, in their stored order (file 1 first): each composed in code or, for music
+// made elsewhere, a PSID file in content/tunes/ taken as it is.
 #pragma once
+#include <cstdint>
 #include <string>
 #include <vector>
 
 #include "content/tunes/sid_music.h"
+#include "content/tunes/tune_writer.h"
 
-// File n (1-12) of the intro; the intro plays file 2 song 1, file 4 song 11 and file 6 songs 0 and 1.
-std::vector<sid_tune> intro_tunes();
+// One file of the intro: a composition, or the name of a .sid file in content/tunes/.
+struct intro_tune_source {
+    sid_tune (*compose)(); // null for a file
+    const char* sid_file;  // null for a composition
+};
 
-// A bass-and-drums line for voice 1: bar b plays rhythm (16 ticks) over roots[b]; characters:
-// K kick, S snare, H hat, x root, o root an octave up, f fifth, . hold, - rest.
-std::string bass_drums(const std::vector<std::string>& roots, const std::string& rhythm);
-// Chord arpeggios for voice 2: chords[b] like "A3m", "F3", "G3s" (sus4), "D3m7", "C3M7" played
-// with the arpeggio instrument of their kind on each 'x' of rhythm (16 ticks); '.' holds, '-' rests.
-std::string chord_line(const std::vector<std::string>& chords, const std::string& rhythm);
-// Ticks a notation text lasts.
-int notation_ticks(const std::string& text);
+// Files 1 to 12; entry 0 is empty. The intro plays file 2 song 1, file 4 song 11 and file 6 songs 0 and 1.
+extern const intro_tune_source intro_tune_sources[13];
+
+// The composed tunes, each a function of its own; compose_small_hours is in small_hours.cpp.
+sid_tune compose_small_hours();
+
+// A tune with the shared bank, the intro's composer in its credits, and each plan as a song; a plan
+// that cannot be written or repeats in less than a minute stops the build with a message.
+sid_tune intro_tune_from_plans(const std::string& name, const std::vector<tune_plan>& plans);
+
+// The bytes of a PSID tune made elsewhere, checked to load and play through the SID player: every
+// song's init and 30 s of play calls return within the player's bound and sound. Empty with error
+// (naming the file) when the file cannot be read or is not such a tune.
+std::vector<uint8_t> intro_tune_from_file(const std::string& path, std::string& error);
+// The same check on bytes already read: "" when they play, else what is wrong.
+std::string intro_tune_check(const std::vector<uint8_t>& bytes);

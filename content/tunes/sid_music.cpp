@@ -16,19 +16,25 @@ namespace {
 //
 // init (A = song): clears the player state, reads the song record (speed, three order lists, voice
 // transpositions and instrument offsets, filter settings) and fetches each voice's first pattern.
+// A tune without a play address puts a prologue before it that installs play at $0314/$0315.
 // play (50 times a second): every `speed` frames is a tick; on a tick each voice whose note is over
-// reads pattern bytes until the next note or rest. Every frame each voice then runs its
-// instrument's first-frame waveform, arpeggio, pitch slide, vibrato, pulse sweep and release timing
-// and writes its seven registers; finally the filter cutoff moves.
+// reads pattern bytes until the next note or rest; a note whose instrument has a sample also
+// triggers it on the sample channel. Every frame each voice then runs its instrument's first-frame
+// waveform, arpeggio, pitch slide, vibrato, pulse sweep and release timing and writes its seven
+// registers; finally the filter cutoff moves. Each of voice 1's patterns starts the cutoff sweep
+// again from its minimum, so every section opens its filter from closed and a song's whole state
+// repeats with its order lists. Nothing else runs free: vibrato takes its phase from the note's
+// own frame count.
 //
 // Pattern bytes: $00-$5F note, $60-$7F duration 1-32 ticks, $80-$9F instrument, $A0 rest, $FF end.
-// Order bytes: $00-$7F pattern, $80-$BF transpose (value - $A0), $FF n: continue at entry n.
+// Order bytes: $00-$7F pattern, $80-$BF transpose (value - $A0), $C0 p: pattern p (0-255),
+// $FF n: continue at entry n.
 const char* const player_source = R"(
 ptr = $FB
 sptr = $FD
 speed = $0200
 tickcnt = $0201
-gframe = $0202
+cutini = $0202
 cut = $0203
 cutspd = $0204
 cutmin = $0205
@@ -62,7 +68,7 @@ gate = $0243
 ctrl = $0246
 pwdir = $0249
 
-init:   TAX
+start:  TAX
         LDA songlo,X
         STA sptr
         LDA songhi,X
@@ -117,6 +123,7 @@ voices: LDA (sptr),Y
         INY
         LDA (sptr),Y
         STA cutspd
+        STA cutini
         LDA #0
         STA $D415
         LDX #0
@@ -141,11 +148,25 @@ np1:    LDY ordpos,X
         JMP np1
 np2:    CMP #$80
         BCC np3
-        SEC
+        CMP #$C0
+        BNE np4
+        LDY ordpos,X
+        LDA (ptr),Y
+        INC ordpos,X
+        JMP np3
+np4:    SEC
         SBC #$A0
         STA trans,X
         JMP np1
-np3:    TAY
+np3:    CPX #0
+        BNE np5
+        TAY
+        LDA cutmin
+        STA cut
+        LDA cutini
+        STA cutspd
+        TYA
+np5:    TAY
         LDA patptrlo,Y
         STA patlo,X
         LDA patptrhi,Y
@@ -163,8 +184,27 @@ fetch:  LDA patlo,X
         INC pathi,X
 f1:     RTS
 
-play:   INC gframe
+sample: TAY
+        LDA sstlo,Y
+        STA $D41E
+        LDA ssthi,Y
+        STA $D41F
+        LDA sendlo,Y
+        STA $D43D
+        LDA sendhi,Y
+        STA $D43E
+        LDA sperlo,Y
+        STA $D45D
+        LDA sperhi,Y
+        STA $D45E
         LDA #0
+        STA $D47D
+        STA $D43F
+        LDA #$FE
+        STA $D41D
+        RTS
+
+play:   LDA #0
         STA tick
         LDA tickcnt
         BNE nt
@@ -183,6 +223,8 @@ voice:  LDA tick
         BEQ fxj
         DEC count,X
         BPL fxj
+        JMP read
+fxj:    JMP fx
 read:   JSR fetch
         CMP #$FF
         BNE r1
@@ -226,10 +268,14 @@ r4:     CLC
         LDA ctrl,X
         AND #$FE
         STA $D404,Y
+        LDY ins,X
+        LDA isamp,Y
+        BEQ setcnt
+        JSR sample
 setcnt: LDA dur,X
         STA count,X
         DEC count,X
-fxj:    JMP fx
+        JMP fx
 
 fx:     LDY ins,X
         LDA frame,X
@@ -309,7 +355,7 @@ v1:     LSR dhi
         ROR dlo
         DEY
         BNE v1
-        LDA gframe
+        LDA frame,X
         LSR A
         AND #3
         CMP #1
@@ -361,7 +407,8 @@ pdown:  LDA pwlo,X
         STA pwdir,X
 p9:     INC frame,X
         BNE fr
-        DEC frame,X
+        LDA #$80
+        STA frame,X
 fr:     LDA iad,Y
         STA tad
         LDA isr,Y
@@ -568,6 +615,7 @@ std::vector<uint8_t> sid_encode_orders(const std::string& text, size_t pattern_c
             error = "no pattern '" + t + "'";
             return {};
         }
+        if (p >= 128) out.push_back(0xC0);
         out.push_back(static_cast<uint8_t>(p));
     }
     error = "order list without 'loop N'";
@@ -594,11 +642,14 @@ bool check_voice_range(const std::vector<uint8_t>& orders, const std::vector<std
     for (size_t i = 0; i < orders.size(); ++i) {
         const uint8_t b = orders[i];
         if (b == 0xFF) break;
-        if (b >= 0x80) {
+        size_t pattern = b;
+        if (b == 0xC0) {
+            pattern = orders[++i];
+        } else if (b >= 0x80) {
             transpose = b - 0xA0;
             continue;
         }
-        for (uint8_t p : patterns[b]) {
+        for (uint8_t p : patterns[pattern]) {
             if (p >= 0x60) continue;
             const int n = p + transpose + song_transpose;
             if (n < 0 || n > 95) {
@@ -614,12 +665,17 @@ bool check_voice_range(const std::vector<uint8_t>& orders, const std::vector<std
 
 std::vector<uint8_t> sid_tune_build(const sid_tune& tune, std::string& error) {
     if (tune.instruments.empty() || tune.instruments.size() > 32 || tune.patterns.empty() ||
-        tune.patterns.size() > 128 || tune.songs.empty() || tune.songs.size() > 32) {
-        error = tune.name + ": needs 1-32 instruments, 1-128 patterns and 1-32 songs";
+        tune.patterns.size() > 256 || tune.songs.empty() || tune.songs.size() > 32 || tune.samples.size() > 15) {
+        error = tune.name + ": needs 1-32 instruments, 1-256 patterns, 1-32 songs and at most 15 samples";
         return {};
     }
     asm6502 a = asm_begin(sid_player_origin);
-    if (std::string e = asm_text(a, player_source); !e.empty()) {
+    const std::string prologue = tune.own_play_vector
+                                     ? "init: PHA\n LDA #<play\n STA $0314\n LDA #>play\n STA $0315\n PLA\n"
+                                     : "init:\n";
+    std::string source = player_source;
+    source.insert(source.find("start:"), prologue);
+    if (std::string e = asm_text(a, source); !e.empty()) {
         error = "player: " + e;
         return {};
     }
@@ -636,8 +692,13 @@ std::vector<uint8_t> sid_tune_build(const sid_tune& tune, std::string& error) {
     put_bytes(a, "freqhi", hi);
 
     // Instrument columns, indexed by instrument number.
-    std::vector<uint8_t> col[10];
+    std::vector<uint8_t> col[11];
     for (const sid_instrument& i : tune.instruments) {
+        col[10].push_back(i.sample);
+        if (i.sample > tune.samples.size()) {
+            error = tune.name + ": an instrument names a sample the tune does not have";
+            return {};
+        }
         col[0].push_back(i.wave1);
         col[1].push_back(i.wave2);
         col[2].push_back(i.ad);
@@ -653,8 +714,8 @@ std::vector<uint8_t> sid_tune_build(const sid_tune& tune, std::string& error) {
             return {};
         }
     }
-    const char* names[10] = {"iwave1", "iwave2", "iad", "isr", "ipw", "ipws", "iarp", "islide", "ivib", "igate"};
-    for (int c = 0; c < 10; ++c) put_bytes(a, names[c], col[c]);
+    const char* names[11] = {"iwave1", "iwave2", "iad", "isr", "ipw", "ipws", "iarp", "islide", "ivib", "igate", "isamp"};
+    for (int c = 0; c < 11; ++c) put_bytes(a, names[c], col[c]);
 
     std::vector<std::vector<uint8_t>> patterns;
     for (size_t p = 0; p < tune.patterns.size(); ++p) {
@@ -701,6 +762,18 @@ std::vector<uint8_t> sid_tune_build(const sid_tune& tune, std::string& error) {
         pattern_at.push_back(at);
         at += p.size();
     }
+    // Sample tables (entry 0 unused: samples count from 1), then the sample bytes.
+    const size_t sample_tables_at = at;
+    at += 6 * (tune.samples.size() + 1);
+    std::vector<size_t> sample_at;
+    for (const sid_sample& smp : tune.samples) {
+        sample_at.push_back(at);
+        at += smp.bytes.size();
+        if (smp.period == 0 || smp.bytes.empty()) {
+            error = tune.name + ": a sample without bytes or with period 0";
+            return {};
+        }
+    }
     if (at > 0xCFFF) {
         error = tune.name + ": the tune does not fit below $D000";
         return {};
@@ -738,11 +811,26 @@ std::vector<uint8_t> sid_tune_build(const sid_tune& tune, std::string& error) {
         for (size_t v = 0; v < 3; ++v) a.code.insert(a.code.end(), orders[s][v].begin(), orders[s][v].end());
     }
     for (const std::vector<uint8_t>& p : patterns) a.code.insert(a.code.end(), p.begin(), p.end());
+    const size_t sample_count = tune.samples.size() + 1;
+    std::vector<uint32_t> table[3] = {{0}, {0}, {0}};  // start, end, period
+    for (size_t i = 0; i < tune.samples.size(); ++i) {
+        table[0].push_back(static_cast<uint32_t>(sample_at[i]));
+        table[1].push_back(static_cast<uint32_t>(sample_at[i] + tune.samples[i].bytes.size()));
+        table[2].push_back(tune.samples[i].period);
+    }
+    for (const std::vector<uint32_t>& column : table) {
+        for (uint32_t v : column) a.code.push_back(static_cast<uint8_t>(v));
+        for (uint32_t v : column) a.code.push_back(static_cast<uint8_t>(v >> 8));
+    }
+    for (const sid_sample& smp : tune.samples) a.code.insert(a.code.end(), smp.bytes.begin(), smp.bytes.end());
     // Labels the player refers to but that are laid out by hand.
     a.labels.push_back({"patptrlo", static_cast<uint16_t>(records_at - 2 * song_count - 2 * pattern_count)});
     a.labels.push_back({"patptrhi", static_cast<uint16_t>(records_at - 2 * song_count - pattern_count)});
     a.labels.push_back({"songlo", static_cast<uint16_t>(records_at - 2 * song_count)});
     a.labels.push_back({"songhi", static_cast<uint16_t>(records_at - song_count)});
+    const char* sample_labels[6] = {"sstlo", "ssthi", "sendlo", "sendhi", "sperlo", "sperhi"};
+    for (size_t c = 0; c < 6; ++c)
+        a.labels.push_back({sample_labels[c], static_cast<uint16_t>(sample_tables_at + c * sample_count)});
     if (!asm_finish(a)) {
         error = "player: " + a.error;
         return {};
@@ -754,7 +842,7 @@ std::vector<uint8_t> sid_tune_build(const sid_tune& tune, std::string& error) {
     header.name = tune.name;
     for (const asm6502::label_def& l : a.labels) {
         if (l.name == "init") header.init_address = l.address;
-        if (l.name == "play") header.play_address = l.address;
+        if (l.name == "play" && !tune.own_play_vector) header.play_address = l.address;
     }
     std::vector<uint8_t> file = psid_build(header, a.origin, a.code);
     put_text(file, 0x36, tune.author);

@@ -26,6 +26,13 @@ struct sid_instrument {
     uint8_t slide = 0;          // per-frame growth of a downward pitch slide (drums)
     uint8_t vibrato = 0;        // depth as a shift: frequency >> vibrato; 0 for none
     uint8_t release_frames = 0; // frames of release before the next tick ends a note; 0 holds legato
+    uint8_t sample = 0;         // 1-based sample of the tune that each note also plays; 0 for none
+};
+
+// A 4-bit sample for the sample channel: two nibbles a byte, low nibble first; 7 is silence.
+struct sid_sample {
+    std::vector<uint8_t> bytes;
+    uint16_t period = 123;      // C64 clock cycles per nibble (123: 8 kHz)
 };
 
 struct sid_song {
@@ -44,8 +51,10 @@ struct sid_tune {
     std::string author;
     std::string released;
     std::vector<sid_instrument> instruments;  // up to 32
-    std::vector<std::string> patterns;        // up to 128
+    std::vector<std::string> patterns;        // up to 256
     std::vector<sid_song> songs;              // up to 32
+    std::vector<sid_sample> samples{};        // up to 15
+    bool own_play_vector = false;             // play address 0 in the header: init installs $0314
 };
 
 // Builds the PSID file (version 2, data offset $7C, load address in the data, speed 0). On a

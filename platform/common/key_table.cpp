@@ -5,28 +5,24 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "platform/input_latch.h"
+
 namespace {
-struct key_entry {
-    bool held = false;
-    bool pressed = false;  // went down since the last poll
-};
-std::array<key_entry, 256> key_table_state{};
+std::array<input_latch, 256> key_table_state{};
 }  // namespace
 
 void key_table_event(int vk, bool down) {
     if (vk < 0 || vk > 255) return;
-    key_entry& key = key_table_state[static_cast<size_t>(vk)];
-    if (down && !key.held) key.pressed = true;
-    key.held = down;
+    key_table_state[static_cast<size_t>(vk)].event(down);
 }
 
 short key_table_poll(int vk) {
     if (vk < 0 || vk > 255) return 0;
-    key_entry& key = key_table_state[static_cast<size_t>(vk)];
-    // A tap that came and went between two polls still reads as held once, so that it counts as struck.
-    uint16_t state = static_cast<uint16_t>((key.held || key.pressed ? 0x8000u : 0u) | (key.pressed ? 1u : 0u));
-    key.pressed = false;
-    return static_cast<short>(state);
+    return static_cast<short>(key_table_state[static_cast<size_t>(vk)].poll());
 }
 
-void key_table_clear() { key_table_state.fill(key_entry{}); }
+void key_table_frame_mark() {
+    for (input_latch& key : key_table_state) key.frame_mark();
+}
+
+void key_table_clear() { key_table_state.fill(input_latch{}); }

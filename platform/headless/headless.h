@@ -9,7 +9,10 @@
 
 // One scripted input event, applied when the given number of frames has been presented.
 struct headless_event {
-    enum kind_t : uint8_t { key_down, key_up, mouse_move, mouse_down, mouse_up, wheel, activate, close_request };
+    enum kind_t : uint8_t {
+        key_down, key_up, mouse_move, mouse_down, mouse_up, wheel, activate, close_request,
+        quit_signal,  // the process receives the terminate signal
+    };
     uint64_t frame;  // applied at the first pump after this many presents
     kind_t kind;
     int a = 0;  // key: virtual key; mouse_move: x; wheel: notches (+ up, - down); activate: flag
@@ -22,7 +25,7 @@ struct headless_options {
     bool fail_open = false;        // display_backend_open fails
     bool fail_lock = false;        // display_backend_lock fails
     bool start_active = true;      // the window reports itself active right after open
-    double frame_seconds = 1.0 / 60.0;  // virtual time one flip takes (the vertical refresh)
+    double frame_seconds = 1.0 / 60.0;  // virtual time one flip takes (the vertical refresh); 0: no vsync
     bool keep_frames = false;      // keep a copy of every flipped surface (the last one is always kept)
 };
 

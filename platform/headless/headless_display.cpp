@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <csignal>
 #include <cstdlib>
 #include <cstdio>
 #include <deque>
@@ -74,6 +75,7 @@ void apply_due_events() {
             s.messages.push_back({display_message_kind::activate, static_cast<uint32_t>(e.a), 0});
             break;
         case headless_event::close_request: s.messages.push_back({display_message_kind::close, 0, 0}); break;
+        case headless_event::quit_signal: std::raise(SIGTERM); break;
         }
     }
     s.script.erase(std::remove_if(s.script.begin(), s.script.end(), due), s.script.end());
@@ -126,6 +128,16 @@ int display_backend_open(const display_backend_config& config) {
 
 int display_backend_ask(const char*, const char*) { return 1; }
 
+const char* display_backend_failure() {
+    return headless_state.options.fail_open ? "the headless display was told to fail" : "";
+}
+
+// A flip that takes virtual time stands for one that waits for the refresh.
+int display_backend_flip_waits(int* refresh_hz) {
+    if (refresh_hz) *refresh_hz = 60;
+    return headless_state.options.frame_seconds > 0.0 ? 1 : 0;
+}
+
 int display_backend_pixel_format(display_pixel_format* format) {
     if (!headless_state.open || !format) return 0;
     *format = headless_state.options.format;
@@ -133,6 +145,8 @@ int display_backend_pixel_format(display_pixel_format* format) {
 }
 
 void display_backend_pump(void (*handler)(const display_message& message)) {
+    key_table_frame_mark();
+    if (quit_signal_take()) handler({display_message_kind::close, 0, 0});
     apply_due_events();
     auto& q = headless_state.messages;
     while (!q.empty()) {

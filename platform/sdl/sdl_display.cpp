@@ -8,6 +8,8 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <deque>
 #include <string>
 #include <thread>
@@ -25,6 +27,9 @@ struct sdl_display_state_t {
     SDL_Texture* texture = nullptr;
     int width = 0, height = 0;
     bool video_up = false;
+    bool vsync = false;
+    int refresh_hz = 0;
+    std::string failure;
     std::deque<display_message> messages;
 };
 sdl_display_state_t sdl_display;
@@ -70,10 +75,8 @@ void drain_events() {
     while (SDL_PollEvent(&e)) {
         switch (e.type) {
         case SDL_QUIT:
-            // The desktop's close request (the window manager's close, Alt+F4) must not be lost while the
-            // program leaves closing to itself: it reads as a tap of Escape, which every screen obeys.
-            key_table_event(vk_escape, true);
-            key_table_event(vk_escape, false);
+            // The desktop's close request (the window manager's close, Alt+F4): the display layer keeps it
+            // until a frame loop ends the program.
             push(display_message_kind::close);
             break;
         case SDL_KEYDOWN:
@@ -119,13 +122,48 @@ void drain_events() {
 
 // ---- display backend ----
 
+namespace {
+
+// SDL's off-screen and dummy drivers, which it falls back to where there is no display at all (a
+// console, an SSH session): a window there is never seen, so they count as no display unless asked
+// for by name.
+bool unseen_video_driver() {
+    const char* driver = SDL_GetCurrentVideoDriver();
+    if (!driver || (std::strcmp(driver, "offscreen") != 0 && std::strcmp(driver, "dummy") != 0)) return false;
+    const char* asked = std::getenv("SDL_VIDEODRIVER");
+    return !(asked && std::strstr(asked, driver));
+}
+
+int open_failed(const std::string& why) {
+    sdl_display.failure = why;
+    return 0;
+}
+
+}  // namespace
+
+const char* display_backend_failure() { return sdl_display.failure.c_str(); }
+
+int display_backend_flip_waits(int* refresh_hz) {
+    if (refresh_hz) *refresh_hz = sdl_display.refresh_hz;
+    return sdl_display.vsync ? 1 : 0;
+}
+
 int display_backend_open(const display_backend_config& config) {
     auto& s = sdl_display;
     s.width = config.width;
     s.height = config.height;
+    s.failure.clear();
     if (!s.video_up) {
-        if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return 0;
+        // Interrupt and terminate signals stay with the program, which ends through its own shutdown.
+        SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+        if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return open_failed(std::string("no display: ") + SDL_GetError());
         s.video_up = true;
+        if (unseen_video_driver()) {
+            const std::string driver = SDL_GetCurrentVideoDriver();
+            SDL_QuitSubSystem(SDL_INIT_VIDEO);
+            s.video_up = false;
+            return open_failed("no display: only SDL's " + driver + " video driver is available");
+        }
     }
     Uint32 flags = SDL_WINDOW_SHOWN;
     int x = SDL_WINDOWPOS_CENTERED, y = SDL_WINDOWPOS_CENTERED, w = config.width, h = config.height;
@@ -140,16 +178,24 @@ int display_backend_open(const display_backend_config& config) {
     }
     s.window = SDL_CreateWindow(config.title, x, y, w, h, flags);
     if (s.window && config.windowed == 0) SDL_SetWindowFullscreen(s.window, SDL_WINDOW_FULLSCREEN_DESKTOP);
-    if (!s.window) return 0;
+    if (!s.window) return open_failed(std::string("no window: ") + SDL_GetError());
     s.renderer = SDL_CreateRenderer(s.window, -1, SDL_RENDERER_PRESENTVSYNC);
     if (!s.renderer) s.renderer = SDL_CreateRenderer(s.window, -1, SDL_RENDERER_SOFTWARE);
-    if (!s.renderer) return 0;
+    if (!s.renderer) return open_failed(std::string("no renderer: ") + SDL_GetError());
+    // Whether presents wait for the refresh is the renderer's to confirm; the display layer paces
+    // presents itself when it does not.
+    SDL_RendererInfo info{};
+    s.vsync = SDL_GetRendererInfo(s.renderer, &info) == 0 && (info.flags & SDL_RENDERER_PRESENTVSYNC) != 0;
+    SDL_DisplayMode mode{};
+    const int screen = SDL_GetWindowDisplayIndex(s.window);
+    s.refresh_hz = screen >= 0 && SDL_GetCurrentDisplayMode(screen, &mode) == 0 ? mode.refresh_rate : 0;
     SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "linear");
     // Scaling with the aspect kept; SDL maps mouse positions back into these logical pixels.
-    if (SDL_RenderSetLogicalSize(s.renderer, config.width, config.height) != 0) return 0;
+    if (SDL_RenderSetLogicalSize(s.renderer, config.width, config.height) != 0)
+        return open_failed(std::string("no scaling: ") + SDL_GetError());
     s.texture = SDL_CreateTexture(s.renderer, SDL_PIXELFORMAT_RGB888, SDL_TEXTUREACCESS_STREAMING, config.width,
                                   config.height);
-    if (!s.texture) return 0;
+    if (!s.texture) return open_failed(std::string("no texture: ") + SDL_GetError());
     SDL_DisableScreenSaver();
     SDL_RaiseWindow(s.window);
     // The system tells a freshly shown window that it is active; focus events keep it current.
@@ -182,6 +228,8 @@ int display_backend_pixel_format(display_pixel_format* format) {
 }
 
 void display_backend_pump(void (*handler)(const display_message& message)) {
+    key_table_frame_mark();
+    if (quit_signal_take()) handler({display_message_kind::close, 0, 0});
     drain_events();
     auto& q = sdl_display.messages;
     while (!q.empty()) {

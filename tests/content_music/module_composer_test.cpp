@@ -47,6 +47,7 @@ TEST(ModuleComposer, TrackTokensBecomeCellsAndEchoesRepeatLaterAndQuieter) {
 // to the first must be no larger than the steps inside the loop.
 TEST(ModuleComposer, EveryLoopedSampleOfTheFourTunesJoinsSmoothly) {
     for (const module_tune& t : module_tunes) {
+        if (t.compose == nullptr) continue;
         const composition c = t.compose();
         for (const xmw_instrument& ins : c.module.instruments) {
             for (const xmw_sample& s : ins.samples) {
@@ -57,7 +58,10 @@ TEST(ModuleComposer, EveryLoopedSampleOfTheFourTunesJoinsSmoothly) {
                 int largest_step = 0;
                 for (uint32_t i = s.loop_start + 1; i < s.loop_start + s.loop_length; ++i)
                     largest_step = std::max(largest_step, std::abs(s.data[i] - s.data[i - 1]));
-                EXPECT_LE(std::abs(s.data[s.loop_start] - s.data[s.loop_start + s.loop_length - 1]), largest_step + 1);
+                // A ping-pong loop turns round on its end values: no jump to check.
+                if (s.loop == xmw_loop::forward) {
+                    EXPECT_LE(std::abs(s.data[s.loop_start] - s.data[s.loop_start + s.loop_length - 1]), largest_step + 1);
+                }
             }
         }
     }

@@ -2,9 +2,11 @@
 // behaviour on the chip's registers.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <vector>
 
 #include "content/tunes/asm_text.h"
+#include "content/tunes/intro_tunes.h"
 #include "content/tunes/sid_music.h"
 #include "sid/sid.h"
 #include "tools/sidtunes/sidtunes.h"
@@ -58,6 +60,8 @@ TEST(TuneNotation, EncodesLengthsInstrumentsRestsAndOrderLists) {
     // Order lists: entry 1 is the transpose at byte 1; entry 3 ("t-3") is at byte 3.
     EXPECT_EQ(sid_encode_orders("0 t+5 1 t-3 0 loop 1", 2, e), (bytes{0, 0xA5, 1, 0x9D, 0, 0xFF, 1}));
     EXPECT_EQ(sid_encode_orders("0 t+5 1 t-3 0 loop 3", 2, e), (bytes{0, 0xA5, 1, 0x9D, 0, 0xFF, 3}));
+    // Patterns from 128 on take two bytes, and the loop target counts them.
+    EXPECT_EQ(sid_encode_orders("200 0 loop 1", 201, e), (bytes{0xC0, 200, 0, 0xFF, 2}));
 }
 
 TEST(TuneNotation, RejectsWhatThePlayerCannotPlay) {
@@ -160,4 +164,98 @@ TEST(IntroPlayer, BuildRejectsNotesThatTranspositionPushesOffTheTable) {
     std::string error;
     EXPECT_TRUE(sid_tune_build(t, error).empty());
     EXPECT_NE(error, "");
+}
+
+// A note of an instrument with a sample triggers the sample channel with the sample's address range
+// and period, once per note.
+TEST(IntroPlayer, SampleInstrumentsTriggerTheSampleChannel) {
+    sid_tune t = small_tune();
+    t.instruments[1].sample = 1;
+    t.samples = {{.bytes = std::vector<uint8_t>(100, 0x3C), .period = 200}};
+    t.songs[0].orders = {"0 loop 0", "0 loop 0", "0 loop 0"};
+    t.songs[0].instrument_offset = {0, 1, 0};
+    ASSERT_TRUE(start(t));
+    machine.sample.start = 0;
+    play();
+    const sample_channel& c = machine.sample;
+    EXPECT_EQ(c.active, 1);
+    EXPECT_EQ(c.end - c.start, 100);
+    EXPECT_EQ(c.period, 200);
+    EXPECT_EQ(c.repeat_count, 0);
+    EXPECT_EQ(machine.memory[static_cast<size_t>(c.start)], 0x3C);
+    machine.sample.address = 0;
+    EXPECT_EQ(after_each_frame(3, [] { return machine.sample.address; }), (std::vector<int>{0, 0, 0}));
+    t.instruments[1].sample = 2;  // there is no second sample
+    std::string error;
+    EXPECT_TRUE(sid_tune_build(t, error).empty());
+}
+
+TEST(IntroPlayer, ATuneWithoutPlayAddressInstallsItsVectorInInit) {
+    sid_tune t = small_tune();
+    t.own_play_vector = true;
+    std::string error;
+    const std::vector<uint8_t> file = sid_tune_build(t, error);
+    ASSERT_FALSE(file.empty());
+    EXPECT_EQ(file[12] | file[13], 0);
+    ASSERT_TRUE(start(t));
+    EXPECT_GT(machine.play_address, sid_player_origin);
+    play();
+    EXPECT_EQ(machine.regs.voice[0].frequency, sid_note_frequency(60));
+}
+
+// ---- tunes made elsewhere -----------------------------------------------------------------------
+
+namespace {
+
+// Offset in a built file of its play routine's first byte (data at $7E loads at the origin).
+size_t be_play_offset(const std::vector<uint8_t>& file) {
+    return 0x7E + static_cast<size_t>((file[12] << 8 | file[13]) - sid_player_origin);
+}
+
+std::string write_temp(const std::string& name, const std::vector<uint8_t>& data) {
+    const std::string path = testing::TempDir() + name;
+    FILE* f = std::fopen(path.c_str(), "wb");
+    EXPECT_NE(f, nullptr);
+    if (f) {
+        std::fwrite(data.data(), 1, data.size(), f);
+        std::fclose(f);
+    }
+    return path;
+}
+
+}  // namespace
+
+// A PSID file made elsewhere (here, one the tune builder wrote) is taken byte for byte; one that does
+// not play is refused with its path and the reason.
+TEST(TunesMadeElsewhere, PlayingFilesAreTakenAsTheyAreOthersRefusedByName) {
+    std::string error;
+    const std::vector<uint8_t> good = sid_tune_build(small_tune(), error);
+    ASSERT_FALSE(good.empty());
+    EXPECT_EQ(intro_tune_from_file(write_temp("good.sid", good), error), good);
+    EXPECT_EQ(error, "");
+
+    std::vector<uint8_t> stuck = good;  // play starts with JMP to itself
+    const size_t play = be_play_offset(stuck);
+    const uint16_t play_address = static_cast<uint16_t>(stuck[12] << 8 | stuck[13]);
+    stuck[play] = 0x4C;
+    stuck[play + 1] = static_cast<uint8_t>(play_address);
+    stuck[play + 2] = static_cast<uint8_t>(play_address >> 8);
+    sid_tune quiet = small_tune();
+    quiet.songs[0].mode_volume = 0;
+    const std::vector<uint8_t> silent = sid_tune_build(quiet, error);
+    const std::vector<uint8_t> truncated(good.begin(), good.begin() + 60);
+    const struct {
+        std::string path;
+        const char* reason;
+    } refused[] = {
+        {write_temp("stuck.sid", stuck), "play does not return"},
+        {write_temp("silent.sid", silent), "silent"},
+        {write_temp("short.sid", truncated), "too short"},
+        {testing::TempDir() + "missing.sid", "cannot open"},
+    };
+    for (const auto& r : refused) {
+        EXPECT_TRUE(intro_tune_from_file(r.path, error).empty()) << r.path;
+        EXPECT_NE(error.find(r.path), std::string::npos) << error;
+        EXPECT_NE(error.find(r.reason), std::string::npos) << error;
+    }
 }

@@ -37,18 +37,39 @@ int32_t expected_end_line(int p) {
     return end;
 }
 
-// Frames the intro presents when Escape is tapped on its second frame: the whole program is
-// deterministic on the virtual clock, so the magazine's first frame follows this many.
-uint64_t intro_frames_until_escape() {
+// Opens the headless display as the program does (full screen: no extra sleep per present).
+void open_like_the_program(const headless_options& options = {}) {
     display_state = display_state_t{};
-    headless_reset();
+    headless_reset(options);
     headless_audio_reset();
     display_set_close_on_escape(0);
-    display_configure(0, "", 0, 1);  // full screen as the program opens it: no extra sleep per present
+    display_configure(0, "", 0, 1);
     display_open("intro", 800, 600);
+}
+
+// Frames the intro presents before its scene: the black frame after the release wait and three equal
+// noise bursts (deterministic on the virtual clock).
+uint64_t opening_frames() {
+    open_like_the_program();
+    noise_burst_fine();
+    const uint64_t burst = headless_frame_count();
+    display_close();
+    return 1 + 3 * burst;
+}
+
+// Scripts an Escape tap on the intro scene's second frame.
+void tap_escape_in_the_scene(uint64_t opening) {
+    headless_push({opening + 1, headless_event::key_down, vk_escape});
+    headless_push({opening + 2, headless_event::key_up, vk_escape});
+}
+
+// Frames the intro presents when Escape is tapped on the scene's second frame: the whole program is
+// deterministic on the virtual clock, so the magazine's first frame follows this many.
+uint64_t intro_frames_until_escape() {
+    const uint64_t opening = opening_frames();
+    open_like_the_program();
     build_intro_texts();
-    headless_push({1, headless_event::key_down, vk_escape});
-    headless_push({2, headless_event::key_up, vk_escape});
+    tap_escape_in_the_scene(opening);
     run_intro();
     const uint64_t frames = headless_frame_count();
     display_close();
@@ -58,12 +79,12 @@ uint64_t intro_frames_until_escape() {
 // Resets the backend and scripts the Escape tap that leaves the intro; returns the frame on which
 // the magazine's first pass presents.
 uint64_t start_whole_run(const headless_options& options = {}) {
+    const uint64_t opening = opening_frames();
     const uint64_t intro = intro_frames_until_escape();
     display_state = display_state_t{};
     headless_reset(options);
     headless_audio_reset();
-    headless_push({1, headless_event::key_down, vk_escape});
-    headless_push({2, headless_event::key_up, vk_escape});
+    tap_escape_in_the_scene(opening);
     return intro;
 }
 
@@ -313,4 +334,84 @@ TEST_F(Magazine, F1AndF2InOneFrameLeaveCarbon) {
     pass();
     EXPECT_EQ(shell_state.current_skin, 2);
     EXPECT_EQ(frame_pixel_of(headless_last_frame(), 2, 590), viewer_state.skin_background[1][590 * 800 + 2]);
+}
+
+// Input across the stretches in which nothing polls it, and the ways a run can be asked to end.
+TEST(WholeRun, AnImpatientSecondEscapeDuringTheClosingNoiseDoesNotEndTheMagazine) {
+    const uint64_t magazine = start_whole_run();
+    headless_push({magazine - 60, headless_event::key_down, vk_escape});
+    headless_push({magazine - 58, headless_event::key_up, vk_escape});
+    headless_push({magazine + 30, headless_event::key_down, vk_escape});
+    EXPECT_EQ(kestravon_main(), 0);
+    EXPECT_EQ(headless_frame_count(), magazine + 30);
+}
+
+TEST(WholeRun, QuitSignalsAndCloseRequestsEndIntroOrMagazineThroughTheNormalShutdown) {
+    const uint64_t opening = opening_frames();
+    for (auto kind : {headless_event::quit_signal, headless_event::close_request}) {
+        // In the intro's scene: the program ends without showing the magazine.
+        start_whole_run();
+        headless_reset();
+        headless_push({opening + 10, kind});
+        EXPECT_EQ(kestravon_main(), 0);
+        EXPECT_LE(headless_frame_count(), opening + 12);
+        EXPECT_EQ(headless_audio_opened(), 1);  // the intro's tune only
+        EXPECT_EQ(headless_audio_open_now(), 0);
+        EXPECT_FALSE(headless_open());
+        // In the magazine: within a pass, the music stopped and freed.
+        const uint64_t magazine = start_whole_run();
+        headless_push({magazine + 5, kind});
+        EXPECT_EQ(kestravon_main(), 0);
+        EXPECT_LE(headless_frame_count(), magazine + 7);
+        EXPECT_EQ(headless_audio_open_now(), 0);
+        EXPECT_EQ(xm_channel_count(), 0);
+        EXPECT_FALSE(headless_open());
+    }
+}
+
+TEST(WholeRun, WithoutVerticalSyncPresentsKeepToTheRefreshRate) {
+    headless_options o;
+    o.frame_seconds = 0.0;  // flips return at once, as a renderer without vsync does
+    display_state = display_state_t{};
+    headless_reset(o);
+    headless_audio_reset();
+    magazine_start_up();
+    display_set_close_on_escape(0);
+    display_configure(0, "", 0, 1);
+    ASSERT_EQ(display_open("pacing", 800, 600), 1);
+    magazine_enter();
+    const double start = headless_time();
+    const uint64_t before = headless_frame_count();
+    while (headless_time() < start + 2.0) ASSERT_TRUE(magazine_pass());
+    const uint64_t presents = headless_frame_count() - before;
+    EXPECT_GE(presents, 110u);
+    EXPECT_LE(presents, 132u);  // 60 Hz for two seconds, and no more than 10% over
+    xm_stop();
+    xm_free();
+    display_close();
+}
+
+TEST_F(Magazine, AClickBetweenTwoSamplesOpensTheEntryButNoInputCarriesAcrossAWipe) {
+    // Press and release between two samples, as a touchpad's tap does: "> Letters To The Editor".
+    headless_push({headless_frame_count(), headless_event::mouse_move, left_x, row_y(3)});
+    headless_push({headless_frame_count(), headless_event::mouse_down});
+    headless_push({headless_frame_count(), headless_event::mouse_up});
+    pass();
+    EXPECT_EQ(pass(), 151u);
+    EXPECT_EQ(shell_state.end_line, expected_end_line(14));
+    // During the next page's wipes a quick click on another entry and a Page Down tap are forgotten.
+    headless_push({headless_frame_count(), headless_event::mouse_move, left_x, row_y(2)});
+    headless_push({headless_frame_count(), headless_event::mouse_down});
+    pass();
+    const uint64_t wipe = headless_frame_count();
+    headless_push({wipe + 40, headless_event::mouse_move, left_x, row_y(4)});
+    headless_push({wipe + 40, headless_event::mouse_down});
+    headless_push({wipe + 41, headless_event::mouse_up});
+    headless_push({wipe + 90, headless_event::key_down, vk_next});
+    headless_push({wipe + 91, headless_event::key_up, vk_next});
+    EXPECT_EQ(pass(), 151u);  // page 13 opens
+    EXPECT_EQ(shell_state.end_line, expected_end_line(13));
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(pass(), 1u);
+    EXPECT_EQ(shell_state.end_line, expected_end_line(13));
+    EXPECT_EQ(shell_state.top_line, 0);
 }

@@ -57,7 +57,7 @@ TEST(IntroTunes, EachNumberPlaysItsFileAndSongOthersOnlyStop) {
 // does not end the intro.
 TEST(IntroRun, EscapeOrButtonHeldFromBeforeTheIntroDoesNotEndIt) {
     fresh_run();
-    display_state.left_button = 1;
+    display_window_proc({display_message_kind::left_down, 0, 0});
     headless_push({4, headless_event::mouse_up});  // seen by the fifth present's message pump
     intro_release_wait();
     EXPECT_EQ(headless_frame_count(), 6u);  // five while held, then one more
@@ -91,6 +91,14 @@ TEST(IntroRun, FunctionKeysStruckSwitchTunesHeldOnesDoNot) {
     EXPECT_EQ(intro_state.current_tune, 12u);
     EXPECT_EQ(headless_audio_opened(), 4);  // the first tune, the held key once, the pair twice
     EXPECT_EQ(headless_audio_open_now(), 0);
+    // A key tapped during the opening noise, when nothing polls it, is not acted on in the scene.
+    fresh_run();
+    headless_push({10, headless_event::key_down, vk_f1 + other - 1});
+    headless_push({11, headless_event::key_up, vk_f1 + other - 1});
+    headless_push({opening + 5, headless_event::key_down, vk_escape});
+    run_intro();
+    EXPECT_EQ(intro_state.current_tune, first);
+    EXPECT_EQ(headless_audio_opened(), 1);
 }
 
 TEST(IntroRun, FortyMillisecondFramesThenAClickAndThreeSecondsOfNoise) {
@@ -132,6 +140,10 @@ TEST(IntroRun, TheSceneShowsBackgroundBarsLinesAndScrollerAndMoves) {
             scroller = scroller || (y >= 400 && y < 520 && p == intro_state.scroller_gradient[static_cast<size_t>(y)]);
         }
     EXPECT_EQ(surface_pixel(scene, 0, 1), 0x96u);  // the background was drawn under it
+    // The scene's first frame is drawn on black and the gradient, not over the opening noise.
+    for (int y = 1; y <= 20; ++y)  // stars begin below
+        for (int x = 0; x < 800; x += 7)
+            ASSERT_EQ(surface_pixel(headless_frame(opening), x, y), static_cast<uint32_t>(150 - 3 * (y - 1))) << y;
     EXPECT_TRUE(highlight && bar && scroller);
     EXPECT_NE(scene, headless_frame(last - 6));
 }

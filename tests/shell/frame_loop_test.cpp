@@ -17,14 +17,14 @@ TEST(PointerSample, ClampsToTheScreenAndLatchesUntilRelease) {
     set_up_magazine(pages, issue_line_counts());
     display_state.mouse_x = 900;
     display_state.mouse_y = -5;
-    display_state.left_button = 1;
+    display_window_proc({display_message_kind::left_down, 0, 0});
     shell_state.click_latched = 1;
     read_mouse_and_keys();
     EXPECT_EQ(shell_state.mouse_x, 789);
     EXPECT_EQ(shell_state.mouse_y, 1);
     EXPECT_EQ(shell_state.mouse_button, 1);
     EXPECT_EQ(shell_state.click_latched, 1);  // still held
-    display_state.left_button = 0;
+    display_window_proc({display_message_kind::left_up, 0, 0});
     read_mouse_and_keys();
     EXPECT_EQ(shell_state.click_latched, 0);
     EXPECT_EQ(shell_state.mouse_button, 0);

@@ -1,0 +1,89 @@
+// The build-time module check: one pass measured as the player plays it, and tracker files taken
+// into the tune table or refused with an error that names the file.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "content/modules/module_check.h"
+#include "tools/xmwriter/xmwriter.h"
+#include "xm/xm_player.h"
+#include "xm/xm_state.h"
+
+namespace {
+
+xmw_module tone_module() {
+    xmw_module m;
+    m.patterns.resize(1);
+    xmw_instrument ins;
+    xmw_sample s;
+    for (int i = 0; i < 64; ++i) s.data.push_back(static_cast<int16_t>(i < 32 ? 60 : -60));
+    s.loop = xmw_loop::forward;
+    s.loop_length = 64;
+    ins.samples.push_back(s);
+    m.instruments.push_back(ins);
+    xmw_set(m.patterns[0], m.channels, 0, 0, {.note = 49, .instrument = 1});
+    return m;
+}
+
+bool check_file(const std::string& file, const std::vector<uint8_t>& bytes, std::vector<uint8_t>& out,
+                std::string& error) {
+    if (!bytes.empty()) {
+        EXPECT_TRUE(xmw_write_file(::testing::TempDir() + "/" + file, bytes));
+    }
+    const module_tune tune{nullptr, file.c_str(), "Imported", "Someone", file.c_str()};
+    module_report report;
+    return module_tune_bytes(tune, ::testing::TempDir(), out, report, error);
+}
+
+}  // namespace
+
+// Speed and BPM changes, a pattern loop and a pattern delay all lengthen or shorten the pass; it ends
+// where the order list goes back to the restart position. Frames counted by hand: 125 BPM gives 882
+// per tick, 100 BPM 1102.
+TEST(ModuleCheck, PassLengthFollowsSpeedTempoLoopsAndDelays) {
+    xmw_module m = tone_module();
+    m.patterns[0].rows = 8;
+    m.patterns.emplace_back();
+    m.patterns[1].rows = 8;
+    xmw_pattern& p = m.patterns[1];
+    xmw_set(p, 4, 2, 1, {.effect = 0xF, .param = 3});
+    xmw_set(p, 4, 4, 1, {.effect = 0xE, .param = 0x60});
+    xmw_set(p, 4, 5, 1, {.effect = 0xE, .param = 0x61});
+    xmw_set(p, 4, 6, 1, {.effect = 0xE, .param = 0xE1});
+    xmw_set(p, 4, 7, 1, {.effect = 0xF, .param = 100});
+    m.orders = {0, 1, 0};
+    m.restart = 1;
+    const std::vector<uint8_t> bytes = xmw_build(m);
+    ASSERT_EQ(xm_load_from_memory(bytes.data(), bytes.size()), 1);
+    // 48 ticks; 12 ticks, rows 2-5-4-5-6 at speed 3 plus 3 delay ticks; row 7 at 100 BPM; 24 ticks.
+    const double frames = 48 * 882 + 12 * 882 + 24 * 882 + 3 * 1102 + 24 * 1102;
+    EXPECT_NEAR(module_pass_seconds(xm_player_state.current_song), frames / xm_mix_rate, 1e-9);
+    xm_free();
+}
+
+TEST(ModuleCheck, TrackerFileIsTakenAsItIs) {
+    const std::vector<uint8_t> bytes = xmw_build(tone_module());
+    std::vector<uint8_t> out;
+    std::string error;
+    ASSERT_TRUE(check_file("imported.xm", bytes, out, error)) << error;
+    EXPECT_EQ(out, bytes);
+}
+
+// Each refusal names the file: missing, not a module, rejected by the player, silent.
+TEST(ModuleCheck, BadFilesAreRefusedByName) {
+    std::vector<uint8_t> not_xm = xmw_build(tone_module());
+    not_xm[0] = 'e';
+    xmw_module crowded = tone_module();
+    crowded.instruments[0].samples.resize(17, crowded.instruments[0].samples[0]);
+    xmw_module silent = tone_module();
+    silent.patterns[0].cells.clear();
+    const std::pair<const char*, std::vector<uint8_t>> cases[] = {
+        {"missing.xm", {}}, {"not_xm.xm", not_xm}, {"crowded.xm", xmw_build(crowded)}, {"silent.xm", xmw_build(silent)}};
+    for (const auto& [file, bytes] : cases) {
+        std::vector<uint8_t> out;
+        std::string error;
+        EXPECT_FALSE(check_file(file, bytes, out, error)) << file;
+        EXPECT_NE(error.find(::testing::TempDir() + "/" + file), std::string::npos) << error;
+    }
+    EXPECT_EQ(xm_player_state.current_song, nullptr);
+}
