@@ -38,6 +38,8 @@ struct win32_display_state_t {
     HWND window = nullptr;
     bool class_registered = false;
     std::string title;
+    const char* failure = "";  // why the last open failed
+    int flip_waits = -1;       // measured on the first question: -1 not yet
     int width = 0, height = 0;
     int bits = 0;  // full screen: the display mode's bits per pixel
     bool windowed = false;
@@ -65,6 +67,17 @@ void dispatch_waiting() {
         TranslateMessage(&msg);
         DispatchMessageA(&msg);
     }
+}
+
+// Notes why the open failed; false, for the caller to return.
+bool failed(const char* why) {
+    win32_display.failure = why;
+    return false;
+}
+
+int open_failed(const char* why) {
+    failed(why);
+    return 0;
 }
 
 // ---- DirectDraw calls the decisions make ----
@@ -122,17 +135,19 @@ bool open_full_screen() {
     SetCursor(nullptr);
     s.window = CreateWindowExA(0, s.title.c_str(), s.title.c_str(), WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
                                wc.hInstance, nullptr);
-    if (!s.window) return false;
+    if (!s.window) return failed("no window");
     // Shown, so that the window owns the screen and gets the activation back after a message box;
     // an unmapped window never shows a flip and never becomes active again.
     ShowWindow(s.window, SW_SHOW);
-    if (s.ddraw->SetCooperativeLevel(s.window, DDSCL_EXCLUSIVE | DDSCL_FULLSCREEN) != DD_OK) return false;
+    if (s.ddraw->SetCooperativeLevel(s.window, DDSCL_EXCLUSIVE | DDSCL_FULLSCREEN) != DD_OK)
+        return failed("exclusive full screen refused");
     s.bits = win32_choose_mode(set_mode, nullptr);
-    if (s.bits == 0) return false;
-    if (win32_make_primary(create_primary, nullptr) < 0) return false;
+    if (s.bits == 0) return failed("no 800 x 600 mode at 32, 24 or 16 bits per pixel");
+    if (win32_make_primary(create_primary, nullptr) < 0) return failed("no primary surface");
     DDSCAPS caps{};
     caps.dwCaps = DDSCAPS_BACKBUFFER;
-    return s.primary->GetAttachedSurface(&caps, &s.back) == DD_OK;
+    if (s.primary->GetAttachedSurface(&caps, &s.back) != DD_OK) return failed("no back buffer");
+    return true;
 }
 
 bool open_window(bool borderless) {
@@ -158,20 +173,21 @@ bool open_window(bool borderless) {
         s.window = CreateWindowExA(0, s.title.c_str(), s.title.c_str(), WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX, x,
                                    y, w, h, nullptr, nullptr, wc.hInstance, nullptr);
     }
-    if (!s.window) return false;
+    if (!s.window) return failed("no window");
     ShowWindow(s.window, SW_SHOWNORMAL);
-    if (s.ddraw->SetCooperativeLevel(s.window, DDSCL_NORMAL) != DD_OK) return false;
-    if (create_primary(nullptr, 0) != DD_OK) return false;
+    if (s.ddraw->SetCooperativeLevel(s.window, DDSCL_NORMAL) != DD_OK) return failed("cooperative level refused");
+    if (create_primary(nullptr, 0) != DD_OK) return failed("no primary surface");
     DDSURFACEDESC desc{};
     desc.dwSize = sizeof desc;
     desc.dwFlags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT;
     desc.ddsCaps.dwCaps = DDSCAPS_OFFSCREENPLAIN;
     desc.dwWidth = static_cast<DWORD>(s.width);
     desc.dwHeight = static_cast<DWORD>(s.height);
-    if (s.ddraw->CreateSurface(&desc, &s.back, nullptr) != DD_OK) return false;
-    if (s.ddraw->CreateClipper(0, &s.clipper, nullptr) != DD_OK) return false;
-    if (s.clipper->SetHWnd(0, s.window) != DD_OK) return false;
-    return s.primary->SetClipper(s.clipper) == DD_OK;
+    if (s.ddraw->CreateSurface(&desc, &s.back, nullptr) != DD_OK) return failed("no off-screen surface");
+    if (s.ddraw->CreateClipper(0, &s.clipper, nullptr) != DD_OK || s.clipper->SetHWnd(0, s.window) != DD_OK ||
+        s.primary->SetClipper(s.clipper) != DD_OK)
+        return failed("no clipper");
+    return true;
 }
 
 template <typename T>
@@ -191,14 +207,43 @@ int display_backend_open(const display_backend_config& config) {
     s.height = config.height;
     s.windowed = config.windowed != 0;
     s.queued = 0;
+    s.failure = "";
+    s.flip_waits = -1;
     s.ddraw_module = LoadLibraryA("ddraw.dll");
-    if (!s.ddraw_module) return 0;
+    if (!s.ddraw_module) return open_failed("ddraw.dll not found");
     auto create = reinterpret_cast<direct_draw_create>(
         reinterpret_cast<void*>(GetProcAddress(s.ddraw_module, "DirectDrawCreate")));
-    if (!create || create(nullptr, &s.ddraw, nullptr) != DD_OK) return 0;
+    if (!create) return open_failed("ddraw.dll has no DirectDrawCreate");
+    if (create(nullptr, &s.ddraw, nullptr) != DD_OK) return open_failed("no DirectDraw object");
     if (!(s.windowed ? open_window(config.borderless != 0) : open_full_screen())) return 0;
     SystemParametersInfoA(SPI_SETSCREENSAVEACTIVE, FALSE, nullptr, 0);
     return 1;
+}
+
+const char* display_backend_failure() { return win32_display.failure; }
+
+int display_backend_flip_waits(int* refresh_hz) {
+    auto& s = win32_display;
+    DWORD hz = 0;
+    if (!s.ddraw || s.ddraw->GetMonitorFrequency(&hz) != DD_OK) hz = 0;
+    if (refresh_hz) *refresh_hz = static_cast<int>(hz);
+    // A window's copy never waits for the refresh.
+    if (s.windowed || !s.primary || !s.back) return 0;
+    if (s.flip_waits < 0) {
+        // A few black frames, timed after two that warm the driver up: a flip that returns at once does
+        // not wait for the refresh.
+        DDBLTFX fill{};
+        fill.dwSize = sizeof fill;
+        constexpr int warm_up = 2, flips = 4;
+        double start = 0.0;
+        for (int i = 0; i < warm_up + flips; ++i) {
+            if (i == warm_up) start = timer_seconds();
+            s.back->Blt(nullptr, nullptr, nullptr, DDBLT_COLORFILL | DDBLT_WAIT, &fill);
+            s.primary->Flip(nullptr, DDFLIP_WAIT);
+        }
+        s.flip_waits = win32_flip_waits((timer_seconds() - start) / flips, static_cast<int>(hz));
+    }
+    return s.flip_waits;
 }
 
 int display_backend_ask(const char* title, const char* question) {
@@ -221,6 +266,8 @@ int display_backend_pixel_format(display_pixel_format* format) {
 
 void display_backend_pump(void (*handler)(const display_message& message)) {
     auto& s = win32_display;
+    // Ctrl+C in a console, a logging-off session: a close request, for the program's own shutdown.
+    if (quit_signal_take()) handler({display_message_kind::close, 0, 0});
     dispatch_waiting();
     // The handler may close the display (and end the process); take each message off first.
     for (size_t i = 0; i < s.queued; ++i) {

@@ -39,6 +39,11 @@ uint8_t* win32_lock_surface(const win32_surface_calls& calls, int* pitch) {
     return result == win32_dd_ok ? rows : nullptr;
 }
 
+int win32_flip_waits(double seconds_per_flip, int refresh_hz) {
+    const double period = 1.0 / (refresh_hz > 0 ? refresh_hz : 60);
+    return seconds_per_flip >= 0.5 * period ? 1 : 0;
+}
+
 int win32_translate_message(uint32_t message, uint64_t wparam, int64_t lparam, display_message* out) {
     auto low = static_cast<uint32_t>(wparam);
     auto position = static_cast<uint32_t>(static_cast<uint64_t>(lparam));

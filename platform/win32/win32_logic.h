@@ -54,6 +54,11 @@ struct win32_surface_calls {
 // The first row, or nullptr when it cannot be locked.
 uint8_t* win32_lock_surface(const win32_surface_calls& calls, int* pitch);
 
+// Whether flips wait for the vertical refresh, from the time a few flips took each and the display's
+// rate (0: unknown, taken as 60 Hz): some drivers (and Wine on a virtual screen) flip at once, and
+// the program's motion counted in frames then needs the display layer's own pacing.
+int win32_flip_waits(double seconds_per_flip, int refresh_hz);
+
 // What the window procedure does with a message.
 enum win32_message_use : int {
     win32_use_default = 1,  // hand it to the system's default handling

@@ -134,6 +134,14 @@ TEST(win32_display, a_mode_put_back_while_inactive_is_set_again_before_the_resto
     EXPECT_TRUE(window.modes_set.empty());
 }
 
+TEST(win32_display, flips_that_return_at_once_leave_the_pacing_to_the_layer) {
+    EXPECT_EQ(win32_flip_waits(1.0 / 60, 60), 1);
+    EXPECT_EQ(win32_flip_waits(1.0 / 85, 85), 1);
+    EXPECT_EQ(win32_flip_waits(0.0005, 60), 0);
+    EXPECT_EQ(win32_flip_waits(0.0005, 0), 0);  // rate unknown: taken as 60 Hz
+    EXPECT_EQ(win32_flip_waits(1.0 / 60, 0), 1);
+}
+
 // Runs one window message through the translation and, when it is the layer's, its window procedure.
 int deliver(uint32_t message, uint64_t wparam, int64_t lparam) {
     display_message m{};
