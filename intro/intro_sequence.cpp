@@ -81,6 +81,7 @@ void run_intro() {
         draw_intro_lines();
         draw_scroller();
         display_present(framebuffer.data());
+        sid_player_show_errors();
         ++s.frames_drawn;
         draw_intro_background();
         sleep_ms(1);

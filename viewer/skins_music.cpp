@@ -12,14 +12,9 @@
 #include "platform/keys.h"
 #include "render/framebuffer.h"
 #include "render/text.h"
-#include "shell/shell_state.h"
-#include "viewer/menus.h"
+#include "magazine/shell_state.h"
 #include "viewer/viewer_state.h"
 #include "xm/xm_player.h"
-
-viewer_state_t viewer_state;
-
-int skin_slot() { return shell_state.current_skin == 2 ? 1 : 0; }
 
 namespace {
 constexpr size_t picture_pixels = static_cast<size_t>(screen_width) * screen_height;

@@ -44,3 +44,5 @@ extern viewer_state_t viewer_state;
 
 // 0 for 'Grunge', 1 for 'Carbon': the index of the current skin's tables.
 int skin_slot();
+// True when the pointer sample is strictly inside side button i's rectangle on the current skin.
+bool pointer_in_button(int32_t i);

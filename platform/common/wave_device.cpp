@@ -229,7 +229,7 @@ MMRESULT waveOutPrepareHeader(HWAVEOUT device, WAVEHDR* header, uint32_t size) {
     if (!header || size < sizeof(WAVEHDR)) return MMSYSERR_INVALPARAM;
     if (!header->lpData && header->dwBufferLength > 0) return MMSYSERR_INVALPARAM;
     if (device->hooks.refuse) {
-        if (MMRESULT refused = device->hooks.refuse(wave_header_call::prepare)) return refused;
+        if (MMRESULT refused = device->hooks.refuse(wave_device_call::prepare)) return refused;
     }
     std::lock_guard<std::mutex> guard(device->lock);
     if (device->closing) return MMSYSERR_INVALHANDLE;
@@ -242,7 +242,7 @@ MMRESULT waveOutUnprepareHeader(HWAVEOUT device, WAVEHDR* header, uint32_t size)
     if (!wave_device_valid(device)) return MMSYSERR_INVALHANDLE;
     if (!header || size < sizeof(WAVEHDR)) return MMSYSERR_INVALPARAM;
     if (device->hooks.refuse) {
-        if (MMRESULT refused = device->hooks.refuse(wave_header_call::unprepare)) return refused;
+        if (MMRESULT refused = device->hooks.refuse(wave_device_call::unprepare)) return refused;
     }
     std::lock_guard<std::mutex> guard(device->lock);
     if (header->dwFlags & WHDR_INQUEUE) return WAVERR_STILLPLAYING;
@@ -254,7 +254,7 @@ MMRESULT waveOutWrite(HWAVEOUT device, WAVEHDR* header, uint32_t size) {
     if (!wave_device_valid(device)) return MMSYSERR_INVALHANDLE;
     if (!header || size < sizeof(WAVEHDR)) return MMSYSERR_INVALPARAM;
     if (device->hooks.refuse) {
-        if (MMRESULT refused = device->hooks.refuse(wave_header_call::write)) return refused;
+        if (MMRESULT refused = device->hooks.refuse(wave_device_call::write)) return refused;
     }
     std::lock_guard<std::mutex> guard(device->lock);
     if (device->closing) return MMSYSERR_INVALHANDLE;
@@ -325,6 +325,9 @@ MMRESULT waveOutReset(HWAVEOUT device) {
 MMRESULT waveOutGetPosition(HWAVEOUT device, MMTIME* time, uint32_t size) {
     if (!wave_device_valid(device)) return MMSYSERR_INVALHANDLE;
     if (!time || size < sizeof(MMTIME)) return MMSYSERR_INVALPARAM;
+    if (device->hooks.refuse) {
+        if (MMRESULT refused = device->hooks.refuse(wave_device_call::position)) return refused;
+    }
     std::lock_guard<std::mutex> guard(device->lock);
     if (device->hooks.catch_up && !device->closing) device->hooks.catch_up(*device);
     // Bytes is the one unit kept; a request for another gets bytes, with the type saying so.

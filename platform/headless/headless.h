@@ -55,3 +55,8 @@ void headless_advance(double seconds);
 int headless_cursor_shown();
 // Message boxes shown, as "caption|text".
 const std::vector<std::string>& headless_messages();
+// Called by every message box once it is recorded, on the thread that shows it; while the hook runs the
+// box counts as open (a hook that blocks until the test lets go is a reader slow to close it).
+using headless_message_box_hook = void (*)(const char* caption, const char* text);
+// Installs the hook (nullptr removes it); headless_reset removes it too.
+void headless_set_message_box_hook(headless_message_box_hook hook);

@@ -42,6 +42,8 @@ headless_state_t headless_state;
 // Virtual time in nanoseconds; other threads (the players') read it while the main thread advances it.
 std::atomic<int64_t> virtual_ns{0};
 std::mutex message_box_lock;
+// A test's stand-in for the time a reader takes to close a box (see headless_set_message_box_hook).
+std::atomic<headless_message_box_hook> message_box_hook{nullptr};
 
 void advance_ns(int64_t ns) { virtual_ns.fetch_add(ns, std::memory_order_relaxed); }
 
@@ -99,8 +101,12 @@ void sleep_ms(int ms) {
 }
 
 void show_message_box(const char* caption, const char* text) {
-    std::lock_guard<std::mutex> guard(message_box_lock);
-    headless_state.message_boxes.push_back(std::string(caption ? caption : "") + "|" + (text ? text : ""));
+    {
+        std::lock_guard<std::mutex> guard(message_box_lock);
+        headless_state.message_boxes.push_back(std::string(caption ? caption : "") + "|" + (text ? text : ""));
+    }
+    // Outside the lock: a hook that blocks is a box left open, which must not hold up other boxes.
+    if (headless_message_box_hook hook = message_box_hook.load()) hook(caption ? caption : "", text ? text : "");
 }
 
 // ---- keys ----
@@ -191,6 +197,7 @@ void headless_reset(const headless_options& options) {
     headless_state.options = options;
     virtual_ns.store(0);
     key_table_clear();
+    message_box_hook.store(nullptr);
 }
 
 void headless_push(const headless_event& event) { headless_state.script.push_back(event); }
@@ -210,3 +217,4 @@ double headless_time() { return timer_seconds(); }
 void headless_advance(double seconds) { advance_ns(static_cast<int64_t>(seconds * 1e9)); }
 int headless_cursor_shown() { return headless_state.cursor_shown; }
 const std::vector<std::string>& headless_messages() { return headless_state.message_boxes; }
+void headless_set_message_box_hook(headless_message_box_hook hook) { message_box_hook.store(hook); }
