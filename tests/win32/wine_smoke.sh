@@ -60,10 +60,12 @@ if [ "$sound" = pulse ]; then
     recorder=$!
 fi
 
-# A key held across several message pumps, as a hand presses it (a tap inside one pump is lost).
+# A key held across several frames, as a hand presses it: a tap inside one message pump is lost, and
+# a frame on Wine's software renderer can take a good part of a second (0.3 s was not always enough).
+# An "Error" box takes a short press: a held key repeats into the next box.
 press() {
     xdotool keydown "$1"
-    sleep 0.3
+    sleep "${2:-0.8}"
     xdotool keyup "$1"
 }
 # Crops a frame rectangle (x, y, w, h) out of a screenshot.
@@ -91,7 +93,7 @@ if [ "$sound" = none ]; then
     for _ in $(seq 100); do
         if xdotool search --name '^Error$' >/dev/null 2>&1; then
             boxes=$((boxes + 1))
-            press Return
+            press Return 0.2
             sleep 0.5
             [ "$boxes" -ge 2 ] && break
         fi
@@ -147,13 +149,19 @@ changed=$(differing "$out/text1.png" "$out/text2.png")
 [ "$changed" -gt 300 ] || fail "the text window did not change after the click ($changed pixels)"
 echo "letters page: $changed pixels of the text window changed"
 
-press Escape
+# Wine's asynchronous key state now and then misses a press in the magazine (never more than one in
+# a row so far): a reader presses again, and so does the test, at most three times.
 code=""
-for _ in $(seq 100); do
-    if ! kill -0 "$app" 2>/dev/null; then wait "$app"; code=$?; app=""; break; fi
-    sleep 0.2
+for presses in 1 2 3; do
+    press Escape
+    for _ in $(seq 25); do
+        if ! kill -0 "$app" 2>/dev/null; then wait "$app"; code=$?; app=""; break; fi
+        sleep 0.2
+    done
+    [ -n "$code" ] && break
 done
 [ -n "$code" ] || fail "Escape did not end the program"
+echo "Escape ended it after $presses press(es)"
 [ "$code" = 0 ] || fail "exit code $code after Escape"
 
 if [ "$sound" = pulse ]; then
