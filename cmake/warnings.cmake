@@ -31,15 +31,28 @@ function(kv_add_child_dirs)
   endforeach()
 endfunction()
 
+# kv_build_tool(file_var depends_var tool): the executable of a build-time tool and what a command running
+# it depends on: the tool target itself, or its host build when cross-compiling (cmake/host_tools.cmake).
+function(kv_build_tool file_var depends_var tool)
+  if(CMAKE_CROSSCOMPILING)
+    set(${file_var} ${KV_HOST_TOOLS_DIR}/${tool} PARENT_SCOPE)
+    set(${depends_var} kv_host_tools ${KV_HOST_TOOLS_DIR}/${tool} PARENT_SCOPE)
+  else()
+    set(${file_var} $<TARGET_FILE:${tool}> PARENT_SCOPE)
+    set(${depends_var} ${tool} PARENT_SCOPE)
+  endif()
+endfunction()
+
 # kv_content_library(name TOOL tool OUTPUT generated.cpp ARGS args... [DEPENDS files...] [HEADERS h...]
 #                    COMMENT text): runs a build-time tool that writes generated.cpp (a full path in the
 # build tree) and makes the static library name from it. ARGS are the tool's arguments in its order.
 function(kv_content_library name)
   cmake_parse_arguments(G "" "TOOL;OUTPUT;COMMENT" "ARGS;DEPENDS;HEADERS" ${ARGN})
+  kv_build_tool(tool_file tool_depends ${G_TOOL})
   add_custom_command(
     OUTPUT ${G_OUTPUT}
-    COMMAND $<TARGET_FILE:${G_TOOL}> ${G_ARGS}
-    DEPENDS ${G_TOOL} ${G_DEPENDS}
+    COMMAND ${tool_file} ${G_ARGS}
+    DEPENDS ${tool_depends} ${G_DEPENDS}
     COMMENT "${G_COMMENT}"
     VERBATIM)
   kv_library(${name} ${G_OUTPUT} ${G_HEADERS})

@@ -1,8 +1,12 @@
 #!/usr/bin/env bash
 # Installs what building, running and testing need on Debian 12, when it is missing (through sudo when not root).
+# With --windows also the Windows cross compiler, Wine and a sound server for the Windows executable's tests.
 set -euo pipefail
 packages=(cmake ninja-build g++ clang pkg-config libsdl2-dev libgtest-dev libgmock-dev libbenchmark-dev
           xvfb xdotool imagemagick x11-utils sox hunspell hunspell-en-us)
+if [ "${1:-}" = "--windows" ]; then
+    packages+=(g++-mingw-w64-x86-64-posix wine wine64 pulseaudio pulseaudio-utils)
+fi
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
