@@ -18,6 +18,26 @@ void display_configure(uint8_t ask, const char* question, int32_t windowed, uint
 
 void display_set_close_on_escape(uint8_t flag) { display_state.close_on_escape = flag; }
 
+namespace {
+// Picks the row converter for the surface's pixel format and learns whether flips wait for the
+// refresh; after an open and after a switch of mode, which may bring another surface. False when the
+// format is none the layer converts into.
+bool take_surface() {
+    auto& d = display_state;
+    d.convert = nullptr;
+    display_pixel_format format{};
+    if (!display_backend_pixel_format(&format) || !format.rgb) return false;
+    if (!surface_layout_for(format.bits, format.red_mask, format.green_mask, format.blue_mask, &d.layout)) return false;
+    d.convert = fast_row_converter(d.layout);
+    int hz = 0;
+    d.flip_waits = display_backend_flip_waits(&hz) != 0;
+    d.refresh_interval = 1.0 / (hz > 0 ? hz : 60);
+    d.next_flip_due = 0.0;
+    d.checked_flips = 0;
+    return true;
+}
+}  // namespace
+
 int display_open(const char* title, int32_t width, int32_t height) {
     auto& d = display_state;
     d.width = width;
@@ -25,16 +45,7 @@ int display_open(const char* title, int32_t width, int32_t height) {
     if (d.ask == 1) d.windowed = display_backend_ask(title, d.question.c_str()) ? 0 : 1;
     if (!display_backend_open({title, width, height, d.windowed, d.borderless})) return 0;
     d.open = true;
-    display_pixel_format format{};
-    if (!display_backend_pixel_format(&format) || !format.rgb) return 0;
-    if (!surface_layout_for(format.bits, format.red_mask, format.green_mask, format.blue_mask, &d.layout)) return 0;
-    d.convert = fast_row_converter(d.layout);
-    int hz = 0;
-    d.flip_waits = display_backend_flip_waits(&hz) != 0;
-    d.refresh_interval = 1.0 / (hz > 0 ? hz : 60);
-    d.next_flip_due = 0.0;
-    d.checked_flips = 0;
-    return 1;
+    return take_surface() ? 1 : 0;
 }
 
 namespace {
@@ -98,7 +109,7 @@ int display_toggle_windowed() {
     const int32_t windowed = d.windowed ? 0 : 1;
     if (!display_backend_set_windowed(windowed)) return 0;
     d.windowed = windowed;
-    return 1;
+    return take_surface() ? 1 : 0;
 }
 
 int32_t display_mouse_x() { return display_state.mouse_x; }

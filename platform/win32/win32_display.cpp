@@ -22,6 +22,7 @@ static_assert(win32_dderr_surfacelost == DDERR_SURFACELOST && win32_dderr_wrongm
 static_assert(win32_ddpf_rgb == DDPF_RGB);
 static_assert(win32_wm_paint == WM_PAINT && win32_wm_close == WM_CLOSE && win32_wm_activateapp == WM_ACTIVATEAPP);
 static_assert(win32_wm_keydown == WM_KEYDOWN && win32_wm_mousemove == WM_MOUSEMOVE);
+static_assert(win32_wm_syskeydown == WM_SYSKEYDOWN);
 static_assert(win32_wm_lbuttondown == WM_LBUTTONDOWN && win32_wm_lbuttonup == WM_LBUTTONUP);
 static_assert(win32_wm_mousewheel == WM_MOUSEWHEEL);
 
@@ -46,6 +47,10 @@ struct win32_display_state_t {
     // Messages the window procedure took, waiting for the layer's pump. Fixed: present never allocates.
     std::array<display_message, 256> queue{};
     size_t queued = 0;
+    bool borderless = false;
+    // Per virtual key: polled since the last pump, and polled during the frame before it.
+    std::array<bool, 256> key_polled{};
+    std::array<bool, 256> key_watched{};
 };
 win32_display_state_t win32_display;
 
@@ -206,7 +211,9 @@ int display_backend_open(const display_backend_config& config) {
     s.width = config.width;
     s.height = config.height;
     s.windowed = config.windowed != 0;
+    s.borderless = config.borderless != 0;
     s.queued = 0;
+    s.key_watched.fill(true);
     s.failure = "";
     s.flip_waits = -1;
     s.ddraw_module = LoadLibraryA("ddraw.dll");
@@ -221,6 +228,46 @@ int display_backend_open(const display_backend_config& config) {
 }
 
 const char* display_backend_failure() { return win32_display.failure; }
+
+namespace {
+// Releases the surfaces and the window, keeping DirectDraw itself, for a switch of mode.
+void release_surfaces_and_window() {
+    auto& s = win32_display;
+    if (s.windowed) release(s.back);
+    s.back = nullptr;  // a chain's back buffer goes with the primary
+    release(s.primary);
+    release(s.clipper);
+    if (s.ddraw) {
+        s.ddraw->RestoreDisplayMode();
+        s.ddraw->SetCooperativeLevel(s.window, DDSCL_NORMAL);
+    }
+    if (s.window) {
+        DestroyWindow(s.window);
+        s.window = nullptr;
+        dispatch_waiting();
+    }
+    if (s.class_registered) {
+        UnregisterClassA(s.title.c_str(), GetModuleHandleA(nullptr));
+        s.class_registered = false;
+    }
+}
+}  // namespace
+
+int display_backend_set_windowed(int windowed) {
+    auto& s = win32_display;
+    if (!s.ddraw) return 0;
+    // Exclusive full screen and a window with a clipper are different surfaces: both are made anew.
+    release_surfaces_and_window();
+    s.windowed = windowed != 0;
+    s.flip_waits = -1;
+    if (s.windowed ? open_window(s.borderless) : open_full_screen()) return 1;
+    // The other way failed: back to the way that worked, if it still does.
+    release_surfaces_and_window();
+    s.windowed = !s.windowed;
+    if (s.windowed) open_window(s.borderless);
+    else open_full_screen();
+    return 0;
+}
 
 int display_backend_flip_waits(int* refresh_hz) {
     auto& s = win32_display;
@@ -268,6 +315,8 @@ void display_backend_pump(void (*handler)(const display_message& message)) {
     auto& s = win32_display;
     // Ctrl+C in a console, a logging-off session: a close request, for the program's own shutdown.
     if (quit_signal_take()) handler({display_message_kind::close, 0, 0});
+    s.key_watched = s.key_polled;
+    s.key_polled.fill(false);
     dispatch_waiting();
     // The handler may close the display (and end the process); take each message off first.
     for (size_t i = 0; i < s.queued; ++i) {
@@ -306,25 +355,9 @@ void display_backend_flip() {
 
 void display_backend_close() {
     auto& s = win32_display;
-    if (s.windowed) release(s.back);
-    s.back = nullptr;  // a chain's back buffer goes with the primary
-    release(s.primary);
-    release(s.clipper);
-    if (s.ddraw) {
-        s.ddraw->RestoreDisplayMode();
-        s.ddraw->SetCooperativeLevel(s.window, DDSCL_NORMAL);
-        release(s.ddraw);
-    }
-    if (s.window) {
-        DestroyWindow(s.window);
-        s.window = nullptr;
-        // What the destroy posted must not stay pending into the process's end.
-        dispatch_waiting();
-    }
-    if (s.class_registered) {
-        UnregisterClassA(s.title.c_str(), GetModuleHandleA(nullptr));
-        s.class_registered = false;
-    }
+    // What the window's destroy posts is dispatched there: it must not stay pending into the process's end.
+    release_surfaces_and_window();
+    release(s.ddraw);
     if (s.ddraw_module) {
         FreeLibrary(s.ddraw_module);
         s.ddraw_module = nullptr;
@@ -337,7 +370,12 @@ void display_backend_show_cursor(int show) { ShowCursor(show ? TRUE : FALSE); }
 
 // ---- keys, clock and system services ----
 
-int16_t key_state(int vk) { return GetAsyncKeyState(vk); }
+int16_t key_state(int vk) {
+    if (vk < 0 || vk > 255) return 0;
+    auto& s = win32_display;
+    s.key_polled[static_cast<size_t>(vk)] = true;
+    return win32_filter_key(GetAsyncKeyState(vk), s.key_watched[static_cast<size_t>(vk)]);
+}
 
 double timer_seconds() {
     static const double period = [] {

@@ -56,8 +56,18 @@ int win32_translate_message(uint32_t message, uint64_t wparam, int64_t lparam, d
     // Never the default handling: it would destroy the window behind the program's back.
     case win32_wm_close: *out = {display_message_kind::close, 0, 0}; return win32_use_layer;
     case win32_wm_keydown: *out = {display_message_kind::key_down, low, 0}; return win32_use_layer;
+    case win32_wm_syskeydown:
+        // Only Alt+Enter is the program's; other system keys keep their default handling (Alt+F4).
+        if (low != 0x0D) return win32_use_default;
+        *out = {display_message_kind::key_down, low, static_cast<uint32_t>(static_cast<uint64_t>(lparam)) & (1u << 29)};
+        return win32_use_layer;
     // The default handling validates the window; without it the system sends paint for ever.
     case win32_wm_paint: *out = {display_message_kind::paint, 0, 0}; return win32_use_layer | win32_use_default;
     default: return win32_use_default;
     }
+}
+
+int16_t win32_filter_key(int16_t raw, bool watched) {
+    const bool held = (static_cast<uint16_t>(raw) & 0x8000u) != 0;
+    return held || watched ? raw : int16_t{0};
 }

@@ -19,6 +19,7 @@ enum : uint32_t {
     win32_wm_close = 0x0010,
     win32_wm_activateapp = 0x001C,
     win32_wm_keydown = 0x0100,
+    win32_wm_syskeydown = 0x0104,
     win32_wm_mousemove = 0x0200,
     win32_wm_lbuttondown = 0x0201,
     win32_wm_lbuttonup = 0x0202,
@@ -64,5 +65,11 @@ enum win32_message_use : int {
     win32_use_default = 1,  // hand it to the system's default handling
     win32_use_layer = 2,    // hand *out to the display layer
 };
-// Translates a window message for the display layer; returns a mix of win32_message_use bits.
+// Translates a window message for the display layer; returns a mix of win32_message_use bits. Alt+Enter
+// (a system key message for Enter) reaches the layer as a key message with the Alt context bit 29.
 int win32_translate_message(uint32_t message, uint64_t wparam, int64_t lparam, display_message* out);
+
+// A key's asynchronous state as the program may act on it: a press that came and went while the
+// program was not polling this key (a wipe, a noise burst: watched is false) is forgotten, as on the
+// other backends; a key still held reads as the system reports it.
+int16_t win32_filter_key(int16_t raw, bool watched);

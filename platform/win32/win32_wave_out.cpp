@@ -119,6 +119,29 @@ MMRESULT waveOutGetPosition(HWAVEOUT device, MMTIME* time, uint32_t size) {
     return r;
 }
 
+namespace {
+// The program's volume as last set; the system keeps its own per program, this answers waveOutGetVolume.
+std::atomic<uint32_t> program_volume{0xFFFFFFFFu};
+}  // namespace
+
+MMRESULT waveOutSetVolume(HWAVEOUT device, uint32_t volume) {
+    // Device 0's volume is the program's own on the systems this runs on; an open device is set too,
+    // for drivers that keep one per device.
+    MMRESULT r = winmm_wave_set_volume(nullptr, volume);
+    if (device) {
+        const MMRESULT own = winmm_wave_set_volume(device->system, volume);
+        if (r != MMSYSERR_NOERROR) r = own;
+    }
+    if (r == MMSYSERR_NOERROR) program_volume.store(volume);
+    return r;
+}
+
+MMRESULT waveOutGetVolume(HWAVEOUT, uint32_t* volume) {
+    if (!volume) return MMSYSERR_INVALPARAM;
+    *volume = program_volume.load();
+    return MMSYSERR_NOERROR;
+}
+
 MMRESULT waveOutGetErrorTextA(MMRESULT code, char* text, uint32_t size) {
     return winmm_wave_error_text(code, text, size);
 }

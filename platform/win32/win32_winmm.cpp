@@ -48,4 +48,6 @@ uint32_t winmm_wave_position_bytes(void* device, uint32_t* bytes) {
     return r;
 }
 
+uint32_t winmm_wave_set_volume(void* device, uint32_t volume) { return waveOutSetVolume(handle(device), volume); }
+
 uint32_t winmm_wave_error_text(uint32_t code, char* text, uint32_t size) { return waveOutGetErrorTextA(code, text, size); }

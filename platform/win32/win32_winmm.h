@@ -21,6 +21,8 @@ uint32_t winmm_wave_reset(void* device);
 uint32_t winmm_wave_close(void* device);
 // waveOutGetPosition in bytes.
 uint32_t winmm_wave_position_bytes(void* device, uint32_t* bytes);
+// waveOutSetVolume; device nullptr is device 0 (the program's own volume).
+uint32_t winmm_wave_set_volume(void* device, uint32_t volume);
 // waveOutGetErrorTextA.
 uint32_t winmm_wave_error_text(uint32_t code, char* text, uint32_t size);
 // The size of the system's WAVEHDR and the offsets wave_out.h's record must share with it.

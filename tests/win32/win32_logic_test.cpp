@@ -175,6 +175,21 @@ TEST(win32_display, window_messages_reach_the_layer_input_state) {
     EXPECT_EQ(deliver(win32_wm_keydown, 27, 0), win32_use_layer);
     EXPECT_EQ(deliver(win32_wm_paint, 0, 0), win32_use_layer | win32_use_default);
     EXPECT_EQ(deliver(0x0020 /* set cursor */, 0, 0), win32_use_default);
+    // Alt+Enter reaches the layer as Enter with the Alt bit (and switches mode there); other system
+    // keys keep their default handling, Alt+F4 among them.
+    display_message m{};
+    EXPECT_EQ(win32_translate_message(win32_wm_syskeydown, 0x0D, int64_t{1} << 29, &m), win32_use_layer);
+    EXPECT_EQ(m.kind, display_message_kind::key_down);
+    EXPECT_EQ(m.lparam, 1u << 29);
+    EXPECT_EQ(win32_translate_message(win32_wm_syskeydown, 0x73, int64_t{1} << 29, &m), win32_use_default);
+}
+
+TEST(win32_keys, a_press_that_came_and_went_unwatched_is_forgotten_a_held_key_is_not) {
+    const int16_t tapped = 0x0001, held_and_pressed = -32767, held = static_cast<int16_t>(0x8000);
+    EXPECT_EQ(win32_filter_key(tapped, true), tapped);  // a quick tap while polled every frame counts
+    EXPECT_EQ(win32_filter_key(tapped, false), 0);       // made during a wipe or a noise burst
+    EXPECT_EQ(win32_filter_key(held_and_pressed, false), held_and_pressed);
+    EXPECT_EQ(win32_filter_key(held, false), held);
 }
 
 }  // namespace

@@ -64,6 +64,7 @@ uint32_t winmm_wave_position_bytes(void*, uint32_t* bytes) {
     *bytes = 17640;
     return 0;
 }
+uint32_t winmm_wave_set_volume(void*, uint32_t) { return 0; }
 uint32_t winmm_wave_error_text(uint32_t, char* text, uint32_t size) {
     std::strncpy(text, "fake", size);
     return 0;
