@@ -271,8 +271,16 @@ struct monkey_t {
     void script_into_wipe() {
         const uint64_t start = headless_frame_count();  // the wipe's frames are start + 1 .. start + 150
         bool held = mouse_held;
+        if (chance(0.5)) {  // a page key tapped as the wipe begins: it must not scroll the new page
+            const int vk = chance(0.5) ? vk_next : vk_end;
+            push_at(start, headless_event::key_down, vk);
+            push_at(start, headless_event::key_up, vk);
+            ++result.forgotten_inputs;
+        }
         for (int n = between(1, 4); n > 0; --n) {
-            const auto at = start + static_cast<uint64_t>(between(1, static_cast<int>(wipe_frames) - 8));
+            // Offset 0 lands before the wipe's first frame: a key then is polled by the pass itself
+            // (only the skin keys act on it, so they start at 1), a click in the wipe's first frame.
+            const auto at = start + static_cast<uint64_t>(chance(0.25) ? 0 : between(1, static_cast<int>(wipe_frames) - 8));
             const auto up = at + static_cast<uint64_t>(between(0, 6));
             switch (between(0, 3)) {
             case 0: {  // a click on an entry or a button
@@ -289,6 +297,7 @@ struct monkey_t {
             case 1: {  // a key the magazine polls, or any function key
                 static constexpr int keys[] = {vk_f1, vk_f1 + 1, vk_prior, vk_next, vk_home, vk_end, vk_up, vk_down};
                 const int vk = chance(0.8) ? keys[between(0, 7)] : vk_f1 + between(2, 11);
+                if (at == start && (vk == vk_f1 || vk == vk_f1 + 1)) break;
                 push_at(at, headless_event::key_down, vk);
                 push_at(up, headless_event::key_up, vk);
                 ++result.forgotten_inputs;
@@ -337,6 +346,11 @@ struct monkey_t {
         if (wiped && (shell_state.top_line != 0 || shell_state.fine_offset != 0)) fault("a wipe ended scrolled");
         check_account();
         forget_closed_devices();
+        // A key tapped right after a wipe, before anything polls it again, is forgotten too.
+        if (wiped && !leaving && chance(0.3)) {
+            static constexpr int keys[] = {vk_f1, vk_f1 + 1, vk_prior, vk_next, vk_end};
+            tap_key(keys[between(0, 4)]);
+        }
         return true;
     }
 
