@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what building, running and testing need on Debian 12, when it is missing (through sudo when not root).
+# libclang-rt-dev carries the fuzzer and sanitizer runtimes clang links (only recommended by clang).
 set -euo pipefail
-packages=(cmake ninja-build g++ clang pkg-config libsdl2-dev libgtest-dev libgmock-dev libbenchmark-dev
+packages=(cmake ninja-build g++ clang libclang-rt-dev pkg-config libsdl2-dev libgtest-dev libgmock-dev libbenchmark-dev
           xvfb xdotool imagemagick x11-utils sox hunspell hunspell-en-us)
 missing=()
 for p in "${packages[@]}"; do
