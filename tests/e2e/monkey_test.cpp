@@ -28,14 +28,14 @@ void expect_a_clean_run(const monkey_result& r) {
 
 }  // namespace
 
-TEST(Monkey, AMinuteOfRandomReadingLeavingByEscape) {
+TEST(Monkey, RandomReadingThenEscape) {
     monkey_options o;
     o.seconds = run_seconds();
     o.seed = 31;
     expect_a_clean_run(monkey_run(o));
 }
 
-TEST(Monkey, AMinuteOfRandomReadingLeavingByTheExitButton) {
+TEST(Monkey, RandomReadingThenTheExitButton) {
     monkey_options o;
     o.seconds = run_seconds();
     o.seed = 1931;
