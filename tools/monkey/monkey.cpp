@@ -6,7 +6,7 @@
 // (or, for keys, the pass before it wiped, so nothing polled them in the last frame); a tap scripted
 // into a wipe or a noise burst is forgotten; a press still held when polling resumes counts.
 //
-// Sections: reader and account - checks - the pass - actions - intro - the whole run
+// Sections: reader and account - checks - the pass - actions - intro - the magazine - the whole run
 #include "tools/monkey/monkey.h"
 
 #include <algorithm>
@@ -540,7 +540,7 @@ struct monkey_t {
         return last_tune;
     }
 
-    // ---- the magazine -----------------------------------------------------------------------------
+    // ---- the magazine ---------------------------------------------------------------------------
 
     void settle() {
         let_go();
@@ -575,6 +575,8 @@ struct monkey_t {
         result.end = quiet_memory();
     }
 };
+
+// ---- the whole run ------------------------------------------------------------------------------
 
 // Frames the intro presents before its scene: the black frame after the release wait and three equal
 // noise bursts (deterministic on the virtual clock).
