@@ -61,6 +61,8 @@ void select_intro_tune(int32_t tune);
 // Presents black frames while Escape is down (or pressed since its last poll) or the left button is
 // held, then one more; keeps a press from before the intro from ending it. Called by run_intro.
 void intro_release_wait();
+// M struck: the music silent or back (the tune plays on). Every frame of the scene.
+void intro_mute_key();
 // The file (1..12, in the stored order) and zero-based song of intro tune n; file 0 for n outside 1..12.
 struct intro_tune_row {
     int32_t file;

@@ -6,6 +6,7 @@
 #include "intro/intro.h"
 #include "platform/keys.h"
 #include "platform/system.h"
+#include "platform/wave_out.h"
 #include "render/display.h"
 #include "render/framebuffer.h"
 #include "sid/sid_player.h"
@@ -37,6 +38,13 @@ void select_intro_tune(int32_t tune) {
     if (file.data == nullptr || file.length == 0 || file.length > 0xFFFF) return;
     sid_player_start(file.data, static_cast<uint16_t>(file.length), row.song);
     sid_player_resume();
+}
+
+void intro_mute_key() {
+    if (!key_struck(key_state(vk_m))) return;
+    uint32_t volume = 0xFFFFFFFFu;
+    waveOutGetVolume(nullptr, &volume);
+    waveOutSetVolume(nullptr, volume != 0 ? 0u : 0xFFFFFFFFu);
 }
 
 void intro_release_wait() {
@@ -75,12 +83,14 @@ void run_intro() {
                 s.current_tune = n;
             }
         }
+        intro_mute_key();
         draw_blue_bars();
         update_intro_tables();
         draw_stars();
         draw_intro_lines();
         draw_scroller();
         display_present(framebuffer.data());
+        sid_player_show_errors();
         ++s.frames_drawn;
         draw_intro_background();
         sleep_ms(1);

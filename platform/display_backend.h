@@ -11,7 +11,7 @@ enum class display_message_kind : uint8_t {
     wheel,        // wparam: wheel delta in the high 16 bits, signed
     activate,     // wparam: non-zero = the application became active
     close,        // the user asked to close the window
-    key_down,     // wparam: virtual-key code
+    key_down,     // wparam: virtual-key code; lparam bit 29: Alt was held (the system's context bit)
     paint,
 };
 struct display_message {
@@ -42,6 +42,9 @@ const char* display_backend_failure();
 // Whether a flip waits for the display's vertical refresh (1) or returns at once (0); refresh_hz is the
 // display's rate, 0 when unknown. Asked once after open.
 int display_backend_flip_waits(int* refresh_hz);
+// Switches the open window between full screen (0) and an 800 x 600 window (1), keeping the surface's
+// size and format, so the frame, the pointer mapping and everything else carry on. 1 when done.
+int display_backend_set_windowed(int windowed);
 // Asks the Yes/No question of the optional start-up box; 1 = Yes. Backends without one answer Yes.
 int display_backend_ask(const char* title, const char* question);
 // Reads the surface's pixel format; 0 when it cannot be read.

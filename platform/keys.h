@@ -4,7 +4,11 @@
 
 // Virtual-key numbers the program polls.
 enum : int {
+    vk_tab = 0x09,
+    vk_return = 0x0D,
+    vk_shift = 0x10,
     vk_escape = 0x1B,
+    vk_space = 0x20,
     vk_prior = 0x21,  // Page Up
     vk_next = 0x22,   // Page Down
     vk_end = 0x23,
@@ -13,6 +17,7 @@ enum : int {
     vk_up = 0x26,
     vk_right = 0x27,
     vk_down = 0x28,
+    vk_m = 0x4D,  // letters are their capitals' codes
     vk_f1 = 0x70,  // F1 .. F12 are 0x70 .. 0x7B
     vk_f12 = 0x7B,
 };

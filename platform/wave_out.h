@@ -99,5 +99,11 @@ MMRESULT waveOutReset(HWAVEOUT device);
 MMRESULT waveOutClose(HWAVEOUT device);
 // Bytes played since the first write (TIME_BYTES), growing without end.
 MMRESULT waveOutGetPosition(HWAVEOUT device, MMTIME* time, uint32_t size);
+// Sets the program's output volume: low word left, high word right, 0 silent to 0xFFFF full (a mono
+// format uses the low word). As the system keeps one volume per program, it applies to every device open
+// now or later, whichever handle (or nullptr) is given; devices go on playing and keep their position.
+MMRESULT waveOutSetVolume(HWAVEOUT device, uint32_t volume);
+// Reads the program's output volume into *volume (0xFFFFFFFF until it is set).
+MMRESULT waveOutGetVolume(HWAVEOUT device, uint32_t* volume);
 // Writes a readable NUL-terminated text for the code into text (size bytes at most).
 MMRESULT waveOutGetErrorTextA(MMRESULT code, char* text, uint32_t size);

@@ -24,6 +24,8 @@ struct display_state_t {
     bool flip_waits = true;          // the backend's flip waits for the refresh; else presents are paced
     double refresh_interval = 1.0 / 60.0;
     double next_flip_due = 0.0;      // pacing deadline, in timer seconds; 0 = none yet
+    int32_t checked_flips = 0;       // flips since the last check of a claimed vsync
+    double check_started = 0.0;
     // input, written only by the window procedure
     int32_t mouse_x = 0, mouse_y = 0;
     input_latch left_button;  // sampled once per frame; a quick click between samples still counts
@@ -44,6 +46,10 @@ int display_open(const char* title, int32_t width, int32_t height);
 int display_present(const uint32_t* pixels);
 // Releases the surface and window; a second close does nothing.
 void display_close();
+
+// Switches the open display between full screen and a window (Alt+Enter in the window procedure).
+// 1 when the backend made the switch; the configuration then holds the new mode.
+int display_toggle_windowed();
 
 // Input getters, read between presents.
 int32_t display_mouse_x();

@@ -7,9 +7,10 @@
 #include "platform/system.h"
 #include "render/display.h"
 #include "render/framebuffer.h"
-#include "shell/pointer.h"
-#include "shell/shell_state.h"
+#include "magazine/pointer.h"
+#include "magazine/shell_state.h"
 #include "viewer/frame_body.h"
+#include "viewer/key_focus.h"
 #include "viewer/menus.h"
 #include "viewer/page_viewer.h"
 #include "viewer/skins_music.h"
@@ -42,8 +43,11 @@ void read_mouse_and_keys() {
     auto& s = shell_state;
     const int32_t button = display_left_button();
     if (button == 0 && s.click_latched == 1) s.click_latched = 0;
-    s.mouse_x = std::clamp(display_mouse_x(), 1, 789);
-    s.mouse_y = std::clamp(display_mouse_y(), 1, 589);
+    const int32_t x = display_mouse_x(), y = display_mouse_y();
+    s.mouse_x = std::clamp(x, 1, 789);
+    s.mouse_y = std::clamp(y, 1, 589);
     s.mouse_button = button;
     scroll_by_page_keys();
+    handle_focus_keys(x, y);
+    handle_mute_key();
 }

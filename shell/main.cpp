@@ -1,4 +1,4 @@
 // Process entry: the executable is the main sequence.
 #include "shell/main_sequence.h"
 
-int main() { return kestravon_main(); }
+int main(int argc, char** argv) { return kestravon_main(argc, argv); }

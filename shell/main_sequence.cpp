@@ -2,6 +2,7 @@
 #include "shell/main_sequence.h"
 
 #include <cstdio>
+#include <string>
 
 #include "content/modules/tune_data.h"
 #include "content/pages/page_data.h"
@@ -12,11 +13,12 @@
 #include "render/display.h"
 #include "render/framebuffer.h"
 #include "render/text.h"
-#include "shell/content_store.h"
+#include "magazine/content_store.h"
 #include "shell/frame_loop.h"
-#include "shell/pointer.h"
-#include "shell/program_data.h"
-#include "shell/shell_state.h"
+#include "shell/options.h"
+#include "magazine/pointer.h"
+#include "magazine/program_data.h"
+#include "magazine/shell_state.h"
 #include "viewer/menus.h"
 #include "viewer/skins_music.h"
 #include "viewer/viewer_state.h"
@@ -53,12 +55,38 @@ void magazine_enter() {
     render_skin_backgrounds(0, 0, 799, 599, 0, 0);
 }
 
-int kestravon_main() {
+int kestravon_main(int argc, const char* const* argv) {
+    kestravon_options options;
+    std::string error;
+    if (!parse_options(argc, argv, options, error)) {
+        std::fprintf(stderr, "kestravon: %s\n", error.c_str());
+        return 2;
+    }
+    if (options.help || options.version) {
+        if (options.help) print_help(stdout);
+        else print_version(stdout);
+        return 0;
+    }
+    if (options.text_page != 0) {
+        // Only the tables: no window, no sound.
+        create_content_tables();
+        fill_page_tables(page_sources);
+        set_menu_strings();
+        print_pages(options.text_page, stdout);
+        // A reader piping the text on must learn when it did not all arrive (a full disk, a closed pipe).
+        if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
+            std::fprintf(stderr, "kestravon: the text could not be written to standard output\n");
+            return 1;
+        }
+        return 0;
+    }
+
     quit_signals_install();
     magazine_start_up();
 
     display_set_close_on_escape(0);
-    display_configure(0, "THE KESTRAVON PREVIEW\rFULL SCREEN?", 0, 1);
+    // Full screen without a question; --window asks for a framed window instead.
+    display_configure(0, "THE KESTRAVON PREVIEW\rFULL SCREEN?", options.windowed, options.windowed ? 0 : 1);
     if (!display_open(window_title, screen_width, screen_height)) {
         const char* why = display_backend_failure();
         std::fprintf(stderr, "kestravon: cannot open the 800 x 600 display%s%s\n", why[0] ? ": " : "", why);

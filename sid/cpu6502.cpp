@@ -382,7 +382,7 @@ void cpu_reset(sid_machine& m) {
     m.pc = 0;
 }
 
-void cpu_call(sid_machine& m, uint16_t address, uint8_t a) {
+void cpu_call(sid_machine& m, uint16_t address, uint8_t a, uint32_t limit) {
     m.a = a;
     m.x = m.y = m.p = 0;
     m.s = 0xFF;
@@ -391,7 +391,7 @@ void cpu_call(sid_machine& m, uint16_t address, uint8_t a) {
     cpu_push(m, 0);
     cpu_push(m, 0);
     for (uint32_t steps = 0; m.pc > 1; ++steps) {
-        if (steps >= m.call_limit) {
+        if (steps >= limit) {
             m.pc = 1;  // give up as if the routine had returned
             break;
         }

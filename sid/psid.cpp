@@ -36,6 +36,7 @@ void machine_init(sid_machine& m, uint32_t sample_rate) {
     m = sid_machine{};
     m.filter_path = 1;
     m.call_limit = cpu_call_default_limit;
+    m.play_call_limit = cpu_play_call_limit;
     sid_init(m, sample_rate);
     m.memory.fill(0);
     cpu_reset(m);
@@ -81,6 +82,6 @@ const char* psid_problem(const uint8_t* file, uint32_t length) {
 void psid_select_song(sid_machine& m, uint8_t song) { cpu_call(m, m.init_address, song); }
 
 void psid_render_frame(sid_machine& m, int16_t* out, uint32_t count) {
-    cpu_call(m, m.play_address, 0);
+    cpu_call(m, m.play_address, 0, m.play_call_limit);
     sid_render(m, out, count);
 }

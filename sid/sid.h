@@ -89,9 +89,13 @@ struct sample_channel {
     int32_t nibble_index;
 };
 
-// Instructions one cpu_call may run before it gives up as if the routine had returned: far more than
-// any tune's init or play routine needs, few enough that a stuck tune cannot stall the audio thread.
+// Instructions one cpu_call may run before it gives up as if the routine had returned. Init may be a
+// long set-up (unpacking, building tables) run once, before anything plays: far more than any tune needs.
 constexpr uint32_t cpu_call_default_limit = 2'000'000;
+// The bound of a play call. A real play routine runs well under 20,000 instructions (one 50 Hz frame of
+// the real machine); a stuck one costs a refill at most eight times this, well inside the 160 ms that
+// the other buffer plays.
+constexpr uint32_t cpu_play_call_limit = 100'000;
 
 struct sid_machine {
     // Sound chip.
@@ -118,8 +122,10 @@ struct sid_machine {
     uint8_t last_song;   // recorded, not consulted
     uint8_t start_song;  // recorded, not consulted
     uint8_t speed;       // recorded, not consulted: play runs 50 times a second regardless
-    // Bound on the instructions of one cpu_call; machine_init sets cpu_call_default_limit.
+    // Bounds on the instructions of one init call and one play call; machine_init sets
+    // cpu_call_default_limit and cpu_play_call_limit.
     uint32_t call_limit;
+    uint32_t play_call_limit;
 };
 
 // The sample channel's output value outlives every machine (it is the one thing a new tune inherits).
@@ -169,8 +175,10 @@ void mem_write(sid_machine& m, uint16_t address, uint8_t value);
 void cpu_reset(sid_machine& m);
 // Executes the one instruction at PC.
 void cpu_step(sid_machine& m);
-// Runs the routine at address with A = a until it returns (PC 0 or 1) or m.call_limit steps have run.
-void cpu_call(sid_machine& m, uint16_t address, uint8_t a);
+// Runs the routine at address with A = a until it returns (PC 0 or 1) or limit steps have run.
+void cpu_call(sid_machine& m, uint16_t address, uint8_t a, uint32_t limit);
+// The same with the init bound, m.call_limit.
+inline void cpu_call(sid_machine& m, uint16_t address, uint8_t a) { cpu_call(m, address, a, m.call_limit); }
 
 // The operations cpu_step is built from (public so that tests can drive them one by one):
 // reads the operand of the mode, consuming its bytes (accumulator: A; implied and others: 0);
@@ -198,5 +206,5 @@ uint16_t psid_load(sid_machine& m, const uint8_t* file, uint16_t length);
 const char* psid_problem(const uint8_t* file, uint32_t length);
 // Runs the init routine with A = song (zero-based, passed through unchecked).
 void psid_select_song(sid_machine& m, uint8_t song);
-// Runs the play routine once, then renders count samples.
+// Runs the play routine once (bounded by m.play_call_limit), then renders count samples.
 void psid_render_frame(sid_machine& m, int16_t* out, uint32_t count);

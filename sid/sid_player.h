@@ -1,6 +1,6 @@
 // The SID tune stream: start, resume and stop a tune on the wave-out device, which plays two alternating
 // buffers of eight 20 ms frames, each refilled on the device's completion thread; and the thin wave-out
-// wrapper underneath, which shows a failing prepare, unprepare or write in the "Error" message box.
+// wrapper underneath, which records a failing prepare, unprepare or write for the "Error" message box.
 #pragma once
 #include <array>
 #include <atomic>
@@ -35,6 +35,11 @@ struct sid_player {
     // Held by start, stop and every refill, so that no refill renders while a start reinitialises the
     // machine and none is still rendering when stop returns.
     std::mutex lock;
+    // Texts of the wave-out failures not yet shown. A refill records them under the stream lock on the
+    // device's thread; the boxes are shown on the main thread, where a modal box holds up nothing else.
+    std::mutex error_lock;  // taken inside lock, never the other way round
+    std::array<std::array<char, 256>, 8> error_texts;
+    uint32_t error_count;  // a device that keeps failing fills the list; the rest are dropped
 };
 
 extern sid_player sid_player_state;
@@ -48,6 +53,9 @@ void sid_player_start(const uint8_t* tune, uint16_t length, uint8_t song);
 void sid_player_resume();
 // Detaches the refills, resets and closes the device; harmless when nothing plays.
 void sid_player_stop();
+// Shows the "Error" box for each wave-out failure recorded since the last call, one after the other.
+// Main thread only: start and stop call it themselves, the intro's frame loop once per frame.
+void sid_player_show_errors();
 
 // ---- stream internals ---------------------------------------------------------------------------
 
@@ -66,6 +74,7 @@ int wave_close(HWAVEOUT device);
 int wave_header_alloc(WAVEHDR** header);
 // Releases a header made by wave_header_alloc (null is fine); only once its device is closed.
 void wave_header_free(WAVEHDR* header);
+// The three calls below record a failure of the device call for sid_player_show_errors.
 // Points the header at the buffer and prepares it; 0, or 4 for a null header.
 int wave_prepare(HWAVEOUT device, WAVEHDR* header, void* buffer, uint32_t length);
 // Unprepares a prepared header; 0.

@@ -26,12 +26,18 @@ wave_completion* completion_of(const WAVEHDR* header) {
     return reinterpret_cast<wave_completion*>(header->dwUser);
 }
 
+// Records the code's text for the "Error" box. The box itself is shown by sid_player_show_errors on
+// the main thread: shown here, inside a refill, it would keep the stream lock (and so a stop) waiting
+// for as long as the reader leaves it open.
 void show_error(MMRESULT code) {
-    char text[256];
-    std::memset(text, 0, sizeof text);
-    waveOutGetErrorTextA(code, text, sizeof text);
-    text[sizeof text - 1] = 0;
-    show_message_box("Error", text);
+    sid_player& s = sid_player_state;
+    std::lock_guard<std::mutex> hold(s.error_lock);
+    if (s.error_count >= s.error_texts.size()) return;
+    char* text = s.error_texts[s.error_count].data();
+    std::memset(text, 0, 256);
+    waveOutGetErrorTextA(code, text, 256);
+    text[255] = 0;
+    ++s.error_count;
 }
 
 }  // namespace
@@ -136,6 +142,9 @@ namespace {
 
 const WAVEFORMATEX pcm_format = {WAVE_FORMAT_PCM, 1, 44100, 88200, 2, 16, 0};
 
+// Start under the stream lock: machine, tune, device and the two queued buffers.
+void start_stream(const uint8_t* tune, uint16_t length, uint8_t song);
+
 void render_buffer(int16_t* buffer) {
     for (uint32_t k = 0; k < sid_buffer_frames; ++k) {
         psid_render_frame(sid_player_state.machine, buffer + k * sid_frame_samples, sid_frame_samples);
@@ -181,11 +190,31 @@ void sid_player_stop() {
     wave_close(device);
     wave_header_free(a);
     wave_header_free(b);
+    sid_player_show_errors();
 }
 
 void sid_player_start(const uint8_t* tune, uint16_t length, uint8_t song) {
     // A stream still running would go on refilling the same buffers from the new tune's machine.
     sid_player_stop();
+    start_stream(tune, length, song);
+    sid_player_show_errors();
+}
+
+void sid_player_show_errors() {
+    sid_player& s = sid_player_state;
+    std::array<std::array<char, 256>, 8> texts;
+    uint32_t count = 0;
+    {
+        std::lock_guard<std::mutex> hold(s.error_lock);
+        for (; count < s.error_count; ++count) texts[count] = s.error_texts[count];
+        s.error_count = 0;
+    }
+    for (uint32_t i = 0; i < count; ++i) show_message_box("Error", texts[i].data());
+}
+
+namespace {
+
+void start_stream(const uint8_t* tune, uint16_t length, uint8_t song) {
     sid_player& s = sid_player_state;
     std::lock_guard<std::mutex> hold(s.lock);
     machine_init(s.machine, 44100);
@@ -204,6 +233,8 @@ void sid_player_start(const uint8_t* tune, uint16_t length, uint8_t song) {
     wave_write(s.device, s.header_a, &sid_refill, 0);
     wave_write(s.device, s.header_b, &sid_refill, 0);
 }
+
+}  // namespace
 
 void sid_player_resume() {
     if (sid_player_state.device) wave_restart(sid_player_state.device);

@@ -1,6 +1,6 @@
 // Menus and side buttons: drawing, hover, hit tests and the radio group of buttons 1 to 5.
 //   start-up: set_menu_strings, read_button_table
-//   lookups: pointer_in_button, menu_row_entry
+//   lookups: menu_row_entry
 //   per frame: draw_menu, draw_buttons, handle_buttons, handle_menu_clicks, clear_entry_marks
 #include "viewer/menus.h"
 
@@ -10,8 +10,8 @@
 #include "content/issue/issue_names.h"
 #include "render/draw.h"
 #include "render/text.h"
-#include "shell/program_data.h"
-#include "shell/shell_state.h"
+#include "magazine/program_data.h"
+#include "magazine/shell_state.h"
 #include "viewer/page_viewer.h"
 #include "viewer/skins_music.h"
 #include "viewer/viewer_state.h"
@@ -121,13 +121,6 @@ void read_button_table() {
         r.w = program_data_read();
         r.h = program_data_read();
     }
-}
-
-bool pointer_in_button(int32_t i) {
-    if (i < 1 || i > side_button_count) return false;
-    const button_rect_t& r = viewer_state.button_rect[static_cast<size_t>(skin_slot())][static_cast<size_t>(i)];
-    const auto& s = shell_state;
-    return r.x < s.mouse_x && s.mouse_x < r.x + r.w && r.y < s.mouse_y && s.mouse_y < r.y + r.h;
 }
 
 int32_t menu_row_entry(int32_t menu, int32_t column, int32_t row) {

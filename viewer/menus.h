@@ -8,8 +8,6 @@ void set_menu_strings();
 // Reads the side-button table (both skins) from the program data list after the pointer shape.
 // Start-up step 9.
 void read_button_table();
-// True when the pointer sample is strictly inside button i's rectangle on the current skin.
-bool pointer_in_button(int32_t i);
 // Entry shown in row 1..5 of column 0 (left) or 1 (right) of the given menu; 0 for none.
 int32_t menu_row_entry(int32_t menu, int32_t column, int32_t row);
 

@@ -12,14 +12,9 @@
 #include "platform/keys.h"
 #include "render/framebuffer.h"
 #include "render/text.h"
-#include "shell/shell_state.h"
-#include "viewer/menus.h"
+#include "magazine/shell_state.h"
 #include "viewer/viewer_state.h"
 #include "xm/xm_player.h"
-
-viewer_state_t viewer_state;
-
-int skin_slot() { return shell_state.current_skin == 2 ? 1 : 0; }
 
 namespace {
 constexpr size_t picture_pixels = static_cast<size_t>(screen_width) * screen_height;
@@ -129,7 +124,13 @@ void draw_ticker() {
     auto& s = shell_state;
     const std::string& line = viewer_state.ticker_line[static_cast<size_t>(std::clamp(s.current_song, 1, tune_count + 1))];
     const size_t first = static_cast<size_t>(std::max(s.ticker_pos, 1) - 1);
-    if (first < line.size()) {
+    auto& v = viewer_state;
+    if (v.ticker_notice_frames > 0) {
+        // A notice stands still in the middle of the ticker while the line moves on beneath it, unseen.
+        --v.ticker_notice_frames;
+        const auto width = static_cast<int32_t>(v.ticker_notice.size()) * 9;
+        draw_text_clipped(v.ticker_notice, 398 - width / 2, skin_slot() == 1 ? 124 : 123, 146, 649, 40, 145, 2, 2);
+    } else if (first < line.size()) {
         const int32_t x = 146 - static_cast<int32_t>(std::floor(s.ticker_sub));
         draw_text_clipped(std::string_view(line).substr(first, 58), x, skin_slot() == 1 ? 124 : 123, 146, 649, 40,
                           145, 2, 2);

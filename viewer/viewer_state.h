@@ -36,6 +36,9 @@ struct viewer_state_t {
     std::array<size_t, tune_count + 1> tune_length{};
     // Ticker lines 1..5 (5: the help line alone).
     std::array<std::string, tune_count + 2> ticker_line{};
+    // A short notice the ticker shows instead of its line ("Music off"), and for how many more frames.
+    std::string ticker_notice;
+    int32_t ticker_notice_frames = 0;
     // Note bars 0..bar_count and their colour per screen row, [skin - 1][row 0..148].
     std::vector<double> bar;
     std::array<std::array<uint32_t, 149>, 2> bar_gradient{};
@@ -44,3 +47,5 @@ extern viewer_state_t viewer_state;
 
 // 0 for 'Grunge', 1 for 'Carbon': the index of the current skin's tables.
 int skin_slot();
+// True when the pointer sample is strictly inside side button i's rectangle on the current skin.
+bool pointer_in_button(int32_t i);

@@ -48,6 +48,10 @@ constexpr char xm_identifier[] = "Extended Module: ";
 // The order table can name patterns 0-255 only, and pattern bytes name instruments 1-128 only.
 constexpr uint32_t max_patterns = 256;
 constexpr uint32_t max_instruments = 128;
+// The sample map names slots 0-15.
+constexpr uint32_t max_samples = 16;
+// The first format version with patterns before instruments (the header's version word, at 58).
+constexpr uint16_t oldest_version_read = 0x0103;
 constexpr uint16_t max_envelope_y = 64;
 
 const uint8_t empty_cell[5] = {0, 0, 0, 0, 0};
@@ -109,11 +113,20 @@ void bound_envelope(std::array<xm_envelope_point, 20>& points, uint8_t& count, u
     if (loop_start >= count || loop_end >= count) type = static_cast<uint8_t>(type & ~xm_env_loop);
 }
 
-// Reads one sample's data block and converts it to delta-decoded 16-bit values with the guard value.
-void load_sample_data(xm_stream* s, xm_sample& sample) {
+// The reserved byte of a sample header that marks 4-bit ADPCM data (written by one widely used tracker):
+// a table of 16 signed deltas, then two 4-bit table indices per byte, low nibble first.
+constexpr uint8_t adpcm_marker = 0xAD;
+constexpr uint32_t adpcm_table_bytes = 16;
+
+uint64_t adpcm_bytes(uint64_t values) { return adpcm_table_bytes + (values + 1) / 2; }
+
+// Reads one sample's data block and converts it to 16-bit values with the guard value: delta decoding
+// for plain 8- and 16-bit data, the delta table for ADPCM.
+void load_sample_data(xm_stream* s, xm_sample& sample, bool adpcm) {
     uint32_t bytes_per_value = sample.bits == 16 ? 2 : 1;
     // A sample cannot be longer than the data that remains.
-    uint64_t available = static_cast<uint64_t>(bytes_left(s)) / bytes_per_value;
+    uint64_t left = static_cast<uint64_t>(bytes_left(s));
+    uint64_t available = adpcm ? (left > adpcm_table_bytes ? (left - adpcm_table_bytes) * 2 : 0) : left / bytes_per_value;
     if (sample.length > available) sample.length = static_cast<uint32_t>(available);
     // Keep the loop inside the sample so the guard value stays inside the buffer.
     if (sample.loop_start > sample.length) sample.loop_start = sample.length;
@@ -129,14 +142,27 @@ void load_sample_data(xm_stream* s, xm_sample& sample) {
     }
 
     sample.data.assign(static_cast<size_t>(sample.length) + 8, 0);
-    std::vector<uint8_t> raw(static_cast<size_t>(sample.length) * bytes_per_value, 0);
-    xm_stream_read(s, raw.data(), static_cast<int32_t>(raw.size()));
-    uint16_t previous = 0;  // delta decoding wraps at 16 bits
-    for (uint32_t k = 0; k < sample.length; ++k) {
-        uint16_t value = bytes_per_value == 2 ? static_cast<uint16_t>(raw[k * 2] | (raw[k * 2 + 1] << 8))
-                                              : static_cast<uint16_t>(raw[k] << 8);
-        previous = static_cast<uint16_t>(previous + value);
-        sample.data[k] = static_cast<int16_t>(previous);
+    if (adpcm) {
+        uint8_t table[adpcm_table_bytes] = {};
+        xm_stream_read(s, table, adpcm_table_bytes);
+        std::vector<uint8_t> packed(static_cast<size_t>((sample.length + 1ull) / 2), 0);
+        xm_stream_read(s, packed.data(), static_cast<int32_t>(packed.size()));
+        uint8_t value = 0;  // the 8-bit value, accumulated from 0 and wrapping
+        for (uint32_t k = 0; k < sample.length; ++k) {
+            uint8_t pair = packed[k / 2];
+            value = static_cast<uint8_t>(value + table[k % 2 ? pair >> 4 : pair & 15]);
+            sample.data[k] = static_cast<int16_t>(static_cast<uint16_t>(value << 8));
+        }
+    } else {
+        std::vector<uint8_t> raw(static_cast<size_t>(sample.length) * bytes_per_value, 0);
+        xm_stream_read(s, raw.data(), static_cast<int32_t>(raw.size()));
+        uint16_t previous = 0;  // delta decoding wraps at 16 bits
+        for (uint32_t k = 0; k < sample.length; ++k) {
+            uint16_t value = bytes_per_value == 2 ? static_cast<uint16_t>(raw[k * 2] | (raw[k * 2 + 1] << 8))
+                                                  : static_cast<uint16_t>(raw[k] << 8);
+            previous = static_cast<uint16_t>(previous + value);
+            sample.data[k] = static_cast<int16_t>(previous);
+        }
     }
     sample.bits = 16;
 
@@ -145,19 +171,21 @@ void load_sample_data(xm_stream* s, xm_sample& sample) {
     else if (sample.loop_kind == xm_loop_pingpong) sample.data[guard] = sample.data[guard - 1];
 }
 
-bool load_instrument(xm_song* song, xm_stream* s, xm_instrument& inst) {
+void load_instrument(xm_song* song, xm_stream* s, xm_instrument& inst) {
     int64_t start = xm_stream_tell(s);
     uint32_t size = read_u32(s);
     int64_t end = start + size;
     xm_stream_seek(s, 23, 1);  // name and type
     uint16_t sample_count = read_u16(s);
-    if (sample_count > 16) return false;
     inst.samples.fill(&xm_null_sample);
     if (sample_count == 0) {
         xm_stream_seek(s, end, 0);
-        return true;
+        return;
     }
-    inst.sample_count = sample_count;
+    // Trackers write more samples than the sample map can name: the first 16 are kept, the headers and
+    // data of the rest are read past.
+    const uint32_t kept = std::min<uint32_t>(sample_count, max_samples);
+    inst.sample_count = kept;
     read_u32(s);  // sample header size: headers are taken as 40 bytes
     xm_stream_read(s, inst.sample_map.data(), 96);
     read_envelope(s, inst.volume_envelope);
@@ -183,9 +211,12 @@ bool load_instrument(xm_song* song, xm_stream* s, xm_instrument& inst) {
                    inst.panning_loop_end);
     xm_stream_seek(s, end, 0);
 
+    std::array<bool, max_samples> packed{};  // the kept samples' data is ADPCM
+    uint64_t skipped_bytes = 0;
     for (uint32_t k = 0; k < sample_count; ++k) {
         auto sample = std::make_unique<xm_sample>();
-        sample->length = read_u32(s);
+        const uint32_t length_bytes = read_u32(s);
+        sample->length = length_bytes;
         sample->loop_start = read_u32(s);
         sample->loop_length = read_u32(s);
         sample->volume = read_u8(s);
@@ -212,26 +243,42 @@ bool load_instrument(xm_song* song, xm_stream* s, xm_instrument& inst) {
         }
         sample->panning = read_u8(s);
         sample->relative_note = static_cast<int8_t>(read_u8(s));
-        xm_stream_seek(s, 23, 1);
+        // Only 8-bit data is ever packed; a 16-bit sample with the marker is read as it stands.
+        const bool adpcm = read_u8(s) == adpcm_marker && sample->bits == 8;
+        xm_stream_seek(s, 22, 1);  // name
+        if (k >= kept) {
+            skipped_bytes += length_bytes == 0 ? 0 : adpcm ? adpcm_bytes(length_bytes) : length_bytes;
+            continue;
+        }
+        packed[k] = adpcm;
         inst.samples[k] = sample.get();
         song->sample_store.push_back(std::move(sample));
     }
-    for (uint32_t k = 0; k < sample_count; ++k) load_sample_data(s, *inst.samples[k]);
-    return true;
+    for (uint32_t k = 0; k < kept; ++k) load_sample_data(s, *inst.samples[k], packed[k]);
+    xm_stream_seek(s, static_cast<int64_t>(skipped_bytes), 1);
 }
 
 }  // namespace
 
 bool xm_load(xm_song* song, xm_stream* stream) {
+    const char*& problem = xm_player_state.load_problem;
+    problem = "no module";
     if (!song || !stream) return false;
 
     // ---- Header ----
     xm_stream_seek(stream, 0, 0);
     char id[17] = {};
     xm_stream_read(stream, id, 17);
+    problem = "not an XM module (no \"Extended Module: \" identifier)";
     if (std::memcmp(id, xm_identifier, 17) != 0) return false;
     song->tick_function = xm_tick;
     song->initial_global_volume = 64;
+
+    // Versions 1.02 and older keep the instruments before the patterns and a one-byte row count: read
+    // as this layout they would load as a module of no samples and play silence.
+    xm_stream_seek(stream, 58, 0);
+    problem = "format version 1.02 or older (instruments before patterns), which this player does not read";
+    if (read_u16(stream) < oldest_version_read) return false;
 
     xm_stream_seek(stream, 60, 0);
     uint32_t header_size = read_u32(stream);
@@ -246,11 +293,15 @@ bool xm_load(xm_song* song, xm_stream* stream) {
     xm_stream_read(stream, song->order_table.data(), 256);
 
     // The voice pairing gives each channel one partner voice among 64.
+    problem = "more than 32 channels";
     if (channels > xm_max_channels) return false;
+    problem = "more than 256 patterns or 128 instruments";
     if (pattern_count > max_patterns || instrument_count > max_instruments) return false;
     song->channel_count = static_cast<int16_t>(channels);
     song->song_length = static_cast<int16_t>(std::min<uint16_t>(song_length, 256));
-    song->restart_position = static_cast<int16_t>(std::min<uint16_t>(restart, 255));
+    // Any restart position at or past the song's end restarts it at order 0, also one past all 256
+    // orders: 256 keeps that meaning where the field's type would otherwise make it wrap or look valid.
+    song->restart_position = static_cast<int16_t>(std::min<uint16_t>(restart, 256));
     song->instrument_count = static_cast<int16_t>(instrument_count);
     song->default_tempo = static_cast<int16_t>(std::min<uint16_t>(tempo, 255));
     // A BPM of 0 would divide by zero, a huge one would make a tick shorter than a frame.
@@ -270,9 +321,8 @@ bool xm_load(xm_song* song, xm_stream* stream) {
 
     // ---- Instruments ----
     song->instruments.assign(instrument_count, xm_instrument{});
-    for (uint32_t i = 0; i < instrument_count; ++i) {
-        if (!load_instrument(song, stream, song->instruments[i])) return false;
-    }
+    for (uint32_t i = 0; i < instrument_count; ++i) load_instrument(song, stream, song->instruments[i]);
+    problem = nullptr;
     return true;
 }
 

@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "platform/system.h"
+#include "xm/xm_mix_kernels.h"
 
 // ---- Tempo ----
 
@@ -122,7 +123,8 @@ inline float interpolate(const int16_t* data, uint64_t position) {
     return a + (static_cast<float>(data[p + 1]) - a) * t;
 }
 
-// The plain loop: one frame per pass, gains grow by their steps during a ramp.
+// The plain loop, the reference for the fast loops of xm_mix_kernels.cpp: one frame per pass, gains
+// grow by their steps during a ramp.
 void mix_plain(segment& s, float* out, int32_t count, bool ramp) {
     for (int32_t k = 0; k < count; ++k) {
         float value = interpolate(s.data, s.position);
@@ -134,54 +136,6 @@ void mix_plain(segment& s, float* out, int32_t count, bool ramp) {
         }
         s.position = s.backward ? s.position - s.step : s.position + s.step;
     }
-}
-
-// The fast loop for segments without a ramp: two frames per pass, same arithmetic in the same order.
-template <bool backward>
-void mix_steady(segment& s, float* out, int32_t count) {
-    const int16_t* data = s.data;
-    uint64_t position = s.position;
-    const uint64_t step = s.step;
-    const float gl = s.left_gain, gr = s.right_gain;
-    int32_t k = 0;
-    for (; k + 1 < count; k += 2) {
-        float v0 = interpolate(data, position);
-        position = backward ? position - step : position + step;
-        float v1 = interpolate(data, position);
-        position = backward ? position - step : position + step;
-        out[2 * k] += v0 * gl;
-        out[2 * k + 1] += v0 * gr;
-        out[2 * k + 2] += v1 * gl;
-        out[2 * k + 3] += v1 * gr;
-    }
-    if (k < count) {
-        float v0 = interpolate(data, position);
-        position = backward ? position - step : position + step;
-        out[2 * k] += v0 * gl;
-        out[2 * k + 1] += v0 * gr;
-    }
-    s.position = position;
-}
-
-// The fast loop for ramped segments: the plain loop's arithmetic without its per-frame branches.
-template <bool backward>
-void mix_ramp(segment& s, float* out, int32_t count) {
-    const int16_t* data = s.data;
-    uint64_t position = s.position;
-    const uint64_t step = s.step;
-    float gl = s.left_gain, gr = s.right_gain;
-    const float sl = s.left_step, sr = s.right_step;
-    for (int32_t k = 0; k < count; ++k) {
-        float value = interpolate(data, position);
-        out[2 * k] += value * gl;
-        out[2 * k + 1] += value * gr;
-        gl += sl;
-        gr += sr;
-        position = backward ? position - step : position + step;
-    }
-    s.position = position;
-    s.left_gain = gl;
-    s.right_gain = gr;
 }
 
 constexpr uint64_t one_unit = 1;  // 2^-32 of a sample value in 32.32
@@ -309,15 +263,23 @@ void mix_voice(xm_voice& v, float* out, int32_t frames) {
         }
         if (count > 0 && s.data) {
             float* dst = out + 2 * done;
-            if (xm_player_state.mix_plain_only) mix_plain(s, dst, count, ramp);
-            // A faded-out voice runs on silently (its loop keeps moving) until it is taken again:
-            // only its position needs to move.
-            else if (!ramp && v.left_target == 0 && v.right_target == 0)
+            if (st.mix_plain_only) {
+                mix_plain(s, dst, count, ramp);
+            } else if (!ramp && v.left_target == 0 && v.right_target == 0) {
+                // A faded-out voice runs on silently (its loop keeps moving) until it is taken again:
+                // only its position needs to move.
                 s.position = s.backward ? s.position - step * static_cast<uint64_t>(count)
                                         : s.position + step * static_cast<uint64_t>(count);
-            else if (ramp) s.backward ? mix_ramp<true>(s, dst, count) : mix_ramp<false>(s, dst, count);
-            else if (s.backward) mix_steady<true>(s, dst, count);
-            else mix_steady<false>(s, dst, count);
+            } else {
+                const xm_run_kernels& k = st.mix_baseline_only ? xm_baseline_kernels() : xm_fast_kernels();
+                xm_run run{s.data, s.position, step, s.left_gain, s.right_gain, s.left_step, s.right_step};
+                xm_run_fn fn = ramp ? (s.backward ? k.ramp_backward : k.ramp_forward)
+                                    : (s.backward ? k.steady_backward : k.steady_forward);
+                fn(run, dst, count);
+                s.position = run.position;
+                s.left_gain = run.left_gain;
+                s.right_gain = run.right_gain;
+            }
         }
         position = s.position;
         done += count;
@@ -386,7 +348,8 @@ void xm_mix_block() {
     info.row.store(static_cast<uint8_t>(song->row), std::memory_order_relaxed);
     info.elapsed_ms.store(song->elapsed_ms, std::memory_order_relaxed);
     song->samples_left_in_tick = left;
-    xm_to_pcm16(st.ring.data() + base, block, st.block_frames);
+    if (st.mix_plain_only) xm_to_pcm16(st.ring.data() + base, block, st.block_frames);
+    else xm_to_pcm16_fast(st.ring.data() + base, block, st.block_frames);
     st.write_block += 1;
     if (st.write_block >= st.blocks) st.write_block = 0;
 }
@@ -433,7 +396,8 @@ bool xm_stop_song(xm_song* song) {
 
 bool xm_prepare_song(xm_song* song) {
     auto& st = xm_player_state;
-    if (!song) return false;
+    // Without a tick function the mixer would call through a null reference.
+    if (!song || !song->tick_function) return false;
     teardown();
     if (!xm_io_complete()) return false;
 
@@ -530,10 +494,13 @@ void xm_output_thread(void*) {
     while (!st.stop_requested.load()) {
         MMTIME time{};
         time.wType = TIME_BYTES;
-        waveOutGetPosition(st.device, &time, sizeof(MMTIME));
-        // The device counts bytes in 32 bits; extend to 64 so the ring phase survives the wrap.
-        st.position_bytes += static_cast<uint32_t>(time.cb - st.position_last);
-        st.position_last = time.cb;
+        // The device counts bytes in 32 bits; extend to 64 so the ring phase survives the wrap. A failed
+        // read (or one in another unit) keeps the last position: taken as 0 it would add 2^32 bytes and
+        // leave the ring 64 frames out of phase for the rest of the song.
+        if (waveOutGetPosition(st.device, &time, sizeof(MMTIME)) == MMSYSERR_NOERROR && time.wType == TIME_BYTES) {
+            st.position_bytes += static_cast<uint32_t>(time.cb - st.position_last);
+            st.position_last = time.cb;
+        }
         uint64_t frames = st.position_bytes / 4;
         auto playing = static_cast<int32_t>((frames % static_cast<uint64_t>(st.ring_frames)) /
                                             static_cast<uint64_t>(st.block_frames));

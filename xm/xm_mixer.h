@@ -5,8 +5,8 @@
 
 #include "xm/xm_state.h"
 
-// Starts playback of the song on the device with its output thread; false for a null song, a missing
-// stream callback, no audio device or no thread.
+// Starts playback of the song on the device with its output thread; false for a null song, one without
+// a tick function, a missing stream callback, no audio device or no thread.
 bool xm_start_song(xm_song* song);
 // Sets up voices, channels, song position and buffers as xm_start_song does, without device or thread,
 // so that xm_mix_block can be driven directly (offline rendering and tests).

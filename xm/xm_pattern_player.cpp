@@ -45,6 +45,17 @@ lookup find_sample(const xm_song& song, const xm_channel& ch) {
     return {&inst, sample ? sample : &xm_null_sample};
 }
 
+// What the channel's voice plays: the instrument and sample of its last started note, or the null records.
+lookup playing(const xm_channel& ch) {
+    return {ch.playing_instrument ? ch.playing_instrument : &xm_null_instrument,
+            ch.playing_sample ? ch.playing_sample : &xm_null_sample};
+}
+
+void start_playing(xm_channel& ch, const lookup& found) {
+    ch.playing_instrument = found.instrument;
+    ch.playing_sample = found.sample;
+}
+
 const uint8_t* current_cell(const xm_song& song, int32_t channel) {
     int32_t pattern = song.order_table[static_cast<size_t>(song.order_position) & 255];
     return xm_pattern_cell(song, pattern, song.row, channel);
@@ -102,10 +113,17 @@ void tremor_step(xm_channel& ch) {
     ch.update_flags |= xm_flag_volume;
 }
 
+// The glide keeps the direction its note set (rising once the target is reached), so a period that a
+// slide carried past the target lands on it at once instead of gliding back.
 void tone_portamento_step(xm_channel& ch) {
     int32_t speed = ch.tone_portamento_speed * 4;
-    if (ch.period < ch.tone_portamento_target) ch.period = std::min(ch.period + speed, ch.tone_portamento_target);
-    else if (ch.period > ch.tone_portamento_target) ch.period = std::max(ch.period - speed, ch.tone_portamento_target);
+    int32_t target = ch.tone_portamento_target;
+    if (ch.tone_portamento_falling) {
+        ch.period = std::max(ch.period - speed, target);
+        if (ch.period == target) ch.tone_portamento_falling = 0;
+    } else {
+        ch.period = std::min(ch.period + speed, target);
+    }
     ch.update_flags |= xm_flag_frequency;
 }
 
@@ -140,9 +158,15 @@ void autovibrato(xm_channel& ch, const xm_instrument& inst) {
 void reset_from_sample(xm_channel& ch, const xm_sample& sample) {
     ch.volume = sample.volume;
     ch.panning = static_cast<int32_t>(sample.panning);
-    ch.volume_envelope = xm_envelope_state{};
+    // The value stays: until the first point is reached (when its x is above 0) the envelope holds the
+    // level the channel had, rather than dropping to silence and jumping back.
+    for (xm_envelope_state* env : {&ch.volume_envelope, &ch.panning_envelope}) {
+        env->point = 0;
+        env->tick = 0;
+        env->slope = 0;
+        env->finished = 0;
+    }
     ch.volume_envelope.output = 64;
-    ch.panning_envelope = xm_envelope_state{};
     ch.panning_envelope.output = 32;
     ch.key_off = 0;
     ch.fadeout = 65536;
@@ -196,11 +220,12 @@ void volume_column_row(xm_channel& ch, uint8_t byte) {
                 ch.update_flags |= xm_flag_volume;
             }
             break;
-        case 6: case 8:
+        // The slides 6x, 7x, Dx and Ex wait for the later ticks, as effect A does; 8x and 9x act once.
+        case 8:
             ch.volume = std::max(ch.volume - y, 0);
             ch.update_flags |= xm_flag_volume;
             break;
-        case 7: case 9:
+        case 9:
             ch.volume = std::min(ch.volume + y, 64);
             ch.update_flags |= xm_flag_volume;
             break;
@@ -208,14 +233,6 @@ void volume_column_row(xm_channel& ch, uint8_t byte) {
         case 0xB: ch.vibrato_depth = y; break;
         case 0xC:
             ch.panning = y * 16;
-            ch.update_flags |= xm_flag_panning;
-            break;
-        case 0xD:
-            ch.panning -= y;
-            ch.update_flags |= xm_flag_panning;
-            break;
-        case 0xE:
-            ch.panning += y;
             ch.update_flags |= xm_flag_panning;
             break;
         case 0xF:
@@ -282,6 +299,19 @@ void retrigger_volume(xm_channel& ch) {
     ch.update_flags |= xm_flag_volume;
 }
 
+// A key-off (note 97, K00 on the row tick, Kxx on tick xx). Without a volume envelope it silences the
+// note once, through the volume, so a later volume command brings it back; an instrument number or a
+// volume in the same cell keeps the volume.
+void key_off_now(xm_channel& ch, const xm_instrument& inst, const uint8_t* cell) {
+    ch.key_off = 1;
+    bool sets_volume = cell[2] >= 0x10 && cell[2] <= 0x50;
+    if (!(inst.volume_type & xm_env_on) && cell[1] == 0 && !sets_volume) {
+        ch.volume = 0;
+        ch.update_flags |= xm_flag_volume;
+    }
+}
+
+// `found` is what the channel plays after this row's note (row_effect runs after the note is taken).
 void row_effect(xm_song* song, xm_channel& ch, const uint8_t* cell, const lookup& found, bool& jump_seen,
                 int32_t remembered_volume, int32_t remembered_period, int32_t remembered_panning) {
     uint8_t effect = cell[3];
@@ -324,7 +354,8 @@ void row_effect(xm_song* song, xm_channel& ch, const uint8_t* cell, const lookup
             break;
         case fx_offset: {
             if (param) ch.offset_memory = param;
-            if (!ch.voice) break;
+            // A note without a sample is silence, which an offset must not restart.
+            if (!ch.voice || found.sample == &xm_null_sample) break;
             uint32_t offset = ch.offset_memory * 256;
             if (offset < found.sample->loop_start + found.sample->loop_length) {
                 ch.voice->start_offset = offset;
@@ -382,14 +413,18 @@ void row_effect(xm_song* song, xm_channel& ch, const uint8_t* cell, const lookup
                     ch.panning = y * 16;
                     ch.update_flags |= xm_flag_panning;
                     break;
+                case 9:
+                    // E90 has no memory: one retrigger on the row tick.
+                    if (y == 0) ch.update_flags |= xm_flag_frequency | xm_flag_volume | xm_flag_trigger;
+                    break;
                 case 0xA:
-                    if (y) ch.fine_volume_slide_memory = y;
-                    ch.volume = std::min(ch.volume + ch.fine_volume_slide_memory, 64);
+                    if (y) ch.fine_volume_up_memory = y;
+                    ch.volume = std::min(ch.volume + ch.fine_volume_up_memory, 64);
                     ch.update_flags |= xm_flag_volume;
                     break;
                 case 0xB:
-                    if (y) ch.fine_volume_slide_memory = y;
-                    ch.volume = std::max(ch.volume - ch.fine_volume_slide_memory, 0);
+                    if (y) ch.fine_volume_down_memory = y;
+                    ch.volume = std::max(ch.volume - ch.fine_volume_down_memory, 0);
                     ch.update_flags |= xm_flag_volume;
                     break;
                 case 0xD:
@@ -413,7 +448,6 @@ void row_effect(xm_song* song, xm_channel& ch, const uint8_t* cell, const lookup
         case fx_global_slide:
             if (param) song->global_volume_slide_memory = param;
             break;
-        case fx_key_off: ch.key_off = 1; break;
         case fx_envelope_position:
             if (found.instrument->volume_type & xm_env_on) envelope_position(ch, *found.instrument, param);
             break;
@@ -452,15 +486,23 @@ void row_effect(xm_song* song, xm_channel& ch, const uint8_t* cell, const lookup
 void process_row_channel(xm_song* song, int32_t c, bool& jump_seen) {
     xm_channel& ch = xm_player_state.channels[static_cast<size_t>(c)];
     const uint8_t* cell = current_cell(*song, c);
-    uint8_t note = cell[0], instrument = cell[1], volume_byte = cell[2], effect = cell[3];
-    // A tone portamento in the volume column glides like effect 3 does; taking its note as a new
-    // note would jump to the target at once.
+    uint8_t note = cell[0], instrument = cell[1], volume_byte = cell[2], effect = cell[3], param = cell[4];
+    bool delay = effect == fx_extended && (param >> 4) == 0xD;
+    // K00 is a key-off on the row tick and its cell's note is not played; Kxx waits for tick xx.
+    bool key_off = note == 255 || (effect == fx_key_off && param == 0);
+    bool has_note = note != 0 && !key_off;
+    // A tone portamento in the volume column glides like effect 3 does (taking its note as a new note
+    // would jump to the target at once), except beside a note delay: then it is no portamento at all
+    // and the delayed note starts anew.
+    if (delay && volume_byte >= 0xF0) volume_byte = 0;
     bool porta = effect == fx_tone_porta || effect == fx_tone_porta_slide || volume_byte >= 0xF0;
-    bool has_note = note != 0 && note != 255;
 
-    if (instrument != 0 && !porta) ch.instrument = static_cast<uint8_t>(instrument - 1);
+    // The instrument number is kept for the next note; only a note switches what the voice plays.
+    if (instrument != 0 && !porta && !key_off) ch.instrument = static_cast<uint8_t>(instrument - 1);
     if (has_note && !porta) ch.note = static_cast<uint8_t>(note - 1);
     lookup found = find_sample(*song, ch);
+    if (has_note && !porta && !delay) start_playing(ch, found);
+    lookup play = playing(ch);
     int32_t remembered_period = ch.period, remembered_volume = ch.volume, remembered_panning = ch.panning;
     if (ch.last_effect == fx_tremolo && effect != fx_tremolo) ch.volume += ch.volume_delta;
     ch.volume_delta = 0;
@@ -468,32 +510,43 @@ void process_row_channel(xm_song* song, int32_t c, bool& jump_seen) {
     ch.last_effect = effect;
 
     if (has_note) {
-        ch.real_note = static_cast<uint8_t>(found.sample->relative_note + note - 1);
+        // A glide's target is tuned like the sample that glides; a new note like its own sample.
+        const xm_sample& tuning = porta ? *play.sample : *found.sample;
+        ch.real_note = static_cast<uint8_t>(tuning.relative_note + note - 1);
         bool linear = song->flags & 1;
-        ch.note_period = linear ? 7680 - 64 * ch.real_note - found.sample->finetune / 2
-                                : xm_amiga_period(ch.real_note, found.sample->finetune);
+        ch.note_period = linear ? 7680 - 64 * ch.real_note - tuning.finetune / 2
+                                : xm_amiga_period(ch.real_note, tuning.finetune);
         if (!porta) {
             ch.period = ch.note_period;
             ch.update_flags = xm_flag_trigger;
+        } else {
+            ch.tone_portamento_falling = ch.period > ch.note_period ? 1 : 0;
         }
     }
     ch.period_delta = 0;
     ch.update_flags |= xm_flag_frequency | xm_flag_volume;
-    if (instrument != 0) reset_from_sample(ch, *found.sample);
+    // An instrument number restores the playing sample's volume and panning and restarts the playing
+    // instrument's envelopes and fadeout; beside a key-off it restores volume and panning only.
+    if (instrument != 0 && key_off) {
+        ch.volume = play.sample->volume;
+        ch.panning = static_cast<int32_t>(play.sample->panning);
+        ch.update_flags |= xm_flag_volume | xm_flag_panning;
+    } else if (instrument != 0) {
+        reset_from_sample(ch, *play.sample);
+    }
     if (volume_byte != 0) volume_column_row(ch, volume_byte);
-    if (note == 255 || effect == fx_key_off) ch.key_off = 1;
+    const xm_instrument& inst = *play.instrument;
+    if (key_off) key_off_now(ch, inst, cell);
 
-    const xm_instrument& inst = *found.instrument;
     if (inst.volume_type & xm_env_on) envelope_step_on(ch, inst, true);
-    else if (ch.key_off) ch.volume_envelope.output = 0;
     if (inst.panning_type & xm_env_on) envelope_step_on(ch, inst, false);
     if (ch.key_off) {
         ch.fadeout = std::max(ch.fadeout - inst.fadeout, 0);
         ch.update_flags |= xm_flag_volume;
     }
-    row_effect(song, ch, cell, found, jump_seen, remembered_volume, remembered_period, remembered_panning);
+    row_effect(song, ch, cell, play, jump_seen, remembered_volume, remembered_period, remembered_panning);
     autovibrato(ch, inst);
-    xm_update_voice(ch, found.sample, song);
+    xm_update_voice(ch, play.sample, song);
 }
 
 // ---- Later ticks ----
@@ -504,12 +557,16 @@ void process_tick_channel(xm_song* song, int32_t c) {
     uint8_t volume_byte = cell[2], effect = cell[3], param = cell[4];
     uint8_t x = param >> 4, y = param & 15;
     int32_t tick = song->tick_counter;
+    // Beside a note delay the volume column's portamento is no portamento (see process_row_channel).
+    bool delayed_new_note = effect == fx_extended && x == 0xD && volume_byte >= 0xF0;
+    if (delayed_new_note) volume_byte = 0;
 
-    lookup found = find_sample(*song, ch);
+    lookup found = playing(ch);
     const xm_instrument& inst = *found.instrument;
     ch.volume_delta = 0;
     ch.period_delta = 0;
     ch.update_flags = 0;
+    if (effect == fx_key_off && param == tick) key_off_now(ch, inst, cell);
     if (inst.volume_type & xm_env_on) envelope_step_on(ch, inst, true);
     if (inst.panning_type & xm_env_on) envelope_step_on(ch, inst, false);
     if (ch.key_off) {
@@ -571,7 +628,17 @@ void process_tick_channel(xm_song* song, int32_t c) {
                 if (tick != y) {
                     ch.update_flags &= static_cast<uint8_t>(~no_update_mask);
                 } else {
+                    // The delayed note starts now. Without an instrument number it keeps the channel's
+                    // volume and panning (beside a volume-column portamento it takes its sample's
+                    // volume); the envelopes start over either way.
+                    if (cell[0] != 0 && cell[0] != 255) start_playing(ch, find_sample(*song, ch));
+                    found = playing(ch);
+                    int32_t kept_volume = ch.volume, kept_panning = ch.panning;
                     reset_from_sample(ch, *found.sample);
+                    if (cell[1] == 0) {
+                        ch.volume = delayed_new_note ? found.sample->volume : kept_volume;
+                        ch.panning = kept_panning;
+                    }
                     ch.period = ch.note_period;
                     ch.update_flags |= xm_flag_frequency;
                     if (volume_byte != 0) volume_column_row(ch, volume_byte);
@@ -601,7 +668,7 @@ void process_tick_channel(xm_song* song, int32_t c) {
         case fx_tremor: tremor_step(ch); break;
         default: break;
     }
-    autovibrato(ch, inst);
+    autovibrato(ch, *found.instrument);
     xm_update_voice(ch, found.sample, song);
 }
 

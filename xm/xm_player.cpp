@@ -22,6 +22,7 @@ int xm_load_from_memory(const void* data, size_t length) {
     auto& st = xm_player_state;
     // Keeping an earlier song would leak it and leave the thread playing it.
     if (st.current_song) xm_free();
+    st.load_problem = "no module data, or more than 2 GB";
     if (!data || length > static_cast<size_t>(std::numeric_limits<int32_t>::max())) return 0;
     xm_set_memory_source(static_cast<const uint8_t*>(data), static_cast<int32_t>(length));
     xm_set_io(xm_memory_open, xm_memory_close, xm_memory_read, xm_memory_seek, xm_memory_tell);

@@ -4,8 +4,8 @@
 #include <cstddef>
 #include <cstdint>
 
-// Loads the module at data (length bytes) as the current song; 1 on success, 0 when it is rejected.
-// An earlier current song is stopped and freed first.
+// Loads the module at data (length bytes) as the current song; 1 on success, 0 when it is rejected
+// (xm_player_state.load_problem then says why). An earlier current song is stopped and freed first.
 int xm_load_from_memory(const void* data, size_t length);
 // Starts the current song from its beginning on the output thread; false without a song, a complete
 // stream callback set or an audio device.

@@ -155,6 +155,7 @@ struct xm_channel {
     uint8_t retrigger_volume_change = 0, retrigger_interval = 0;
     int32_t tone_portamento_target = 0;
     uint8_t tone_portamento_speed = 0;
+    uint8_t tone_portamento_falling = 0;  // 1 while gliding down to a lower target period; 0 = period rising
     int8_t vibrato_position = 0;
     uint8_t vibrato_speed = 0, vibrato_depth = 0;
     int8_t tremolo_position = 0;
@@ -162,8 +163,13 @@ struct xm_channel {
     uint8_t tremor_counter = 0, tremor_on_ticks = 0, tremor_off_ticks = 0;
     int32_t pattern_loop_row = 0, pattern_loop_counter = 0;
     uint8_t waveform_control = 0;
-    uint8_t fine_volume_slide_memory = 0;
+    uint8_t fine_volume_up_memory = 0, fine_volume_down_memory = 0;
     uint8_t fine_portamento_up_memory = 0, fine_portamento_down_memory = 0;
+    // What the voice was started with: the instrument whose envelopes, fadeout and autovibrato run and
+    // its sample (null until a note plays; the null sample after a note that has none). A lone
+    // instrument number changes only `instrument`, which the channel's next note takes.
+    const xm_instrument* playing_instrument = nullptr;
+    xm_sample* playing_sample = nullptr;
 };
 
 // What was playing when a block was mixed, read by the caller's thread without a lock.
@@ -198,6 +204,8 @@ struct xm_player {
 
     // The one current song of the player interface.
     xm_song* current_song = nullptr;
+    // Why the last xm_load refused its module; nullptr after one it accepted.
+    const char* load_problem = nullptr;
 
     // Derived mixer values (set when a song starts).
     int32_t block_frames = 0;
@@ -209,6 +217,8 @@ struct xm_player {
 
     // When set, every segment is mixed by the plain per-frame loop (the reference for the fast loops).
     bool mix_plain_only = false;
+    // When set, the fast loops use their baseline build even where the AVX2 build runs.
+    bool mix_baseline_only = false;
 
     // Voices and channels; channel i starts on voice i, its partner is voice i +/- 32.
     std::array<xm_voice, xm_voice_count> voices{};

@@ -1,57 +1,14 @@
-// Module player speed: block mixing of a 32-channel module with every channel sounding and of the
-// magazine's four tunes (reported as x real time), and the cost of one tick of the pattern player.
+// Module player speed: block mixing of busy 32-channel modules and of the magazine's four tunes
+// (reported as x real time), and the cost of one tick of the pattern player.
 #include <benchmark/benchmark.h>
 
-#include <cmath>
-#include <numbers>
-
+#include "bench/xm/xm_busy_modules.h"
 #include "content/modules/tune_data.h"
-#include "tools/xmwriter/xmwriter.h"
 #include "xm/xm_mixer.h"
 #include "xm/xm_player.h"
 #include "xm/xm_state.h"
 
 namespace {
-
-// 32 channels, each a looped tone at its own pitch and panning, with vibrato and an envelope, and a
-// new note every 8 rows so ramps and partner voices are part of the load.
-std::vector<uint8_t> busy_module() {
-    xmw_module m;
-    m.channels = 32;
-    m.tempo = 6;
-    m.bpm = 125;
-    m.patterns.resize(1);
-    m.patterns[0].rows = 64;
-    xmw_sample s;
-    s.sixteen_bit = true;
-    for (int i = 0; i < 2000; ++i)
-        s.data.push_back(static_cast<int16_t>(6000 * std::sin(2 * std::numbers::pi * i / 100.0)));
-    s.loop = xmw_loop::forward;
-    s.loop_start = 0;
-    s.loop_length = 2000;
-    xmw_instrument inst;
-    inst.samples.push_back(s);
-    inst.volume_envelope.on = true;
-    inst.volume_envelope.sustain = true;
-    inst.volume_envelope.points = {{0, 64}, {10, 48}, {40, 40}};
-    inst.vibrato_depth = 4;
-    inst.vibrato_rate = 20;
-    m.instruments.push_back(inst);
-    for (int r = 0; r < 64; ++r) {
-        for (int c = 0; c < 32; ++c) {
-            xmw_cell cell;
-            if (r % 8 == 0) {
-                cell.note = static_cast<uint8_t>(25 + c + r / 8);
-                cell.instrument = 1;
-                cell.volume = static_cast<uint8_t>(0xC0 + c % 16);
-            }
-            cell.effect = c % 2 ? 0x04 : 0x0A;
-            cell.param = c % 2 ? 0x34 : 0x01;
-            xmw_set(m.patterns[0], 32, r, c, cell);
-        }
-    }
-    return xmw_build(m);
-}
 
 void BM_mix_block_32_channels(benchmark::State& state) {
     std::vector<uint8_t> bytes = busy_module();
@@ -67,6 +24,31 @@ void BM_mix_block_32_channels(benchmark::State& state) {
     xm_free();
 }
 BENCHMARK(BM_mix_block_32_channels);
+
+// The same with the fast loops' baseline build (what processors without AVX2 and Windows builds run).
+void BM_mix_block_32_channels_baseline_build(benchmark::State& state) {
+    xm_player_state.mix_baseline_only = true;
+    BM_mix_block_32_channels(state);
+    xm_player_state.mix_baseline_only = false;
+}
+BENCHMARK(BM_mix_block_32_channels_baseline_build);
+
+// The busiest module the writer makes: 32 channels of 8- and 16-bit, forward and ping-pong loops, with
+// ramps running most of the time.
+void BM_mix_block_busiest(benchmark::State& state) {
+    std::vector<uint8_t> bytes = busiest_module();
+    xm_load_from_memory(bytes.data(), bytes.size());
+    xm_prepare_song(xm_player_state.current_song);
+    for (int i = 0; i < 10; ++i) xm_mix_block();
+    for (auto _ : state) {
+        xm_mix_block();
+        benchmark::DoNotOptimize(xm_player_state.ring.data());
+    }
+    state.counters["x_real_time"] =
+        benchmark::Counter(static_cast<double>(state.iterations()) * 884.0 / 44100.0, benchmark::Counter::kIsRate);
+    xm_free();
+}
+BENCHMARK(BM_mix_block_busiest);
 
 // Tune n of the magazine, played through its whole pass and on around: the real content's cost.
 void BM_mix_block_magazine_tune(benchmark::State& state) {

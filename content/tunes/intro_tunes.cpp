@@ -31,7 +31,7 @@ sid_tune intro_tune_from_plans(const std::string& name, const std::vector<tune_p
     sid_tune t;
     t.name = name;
     t.author = "Mika Sollenthal";
-    t.released = "2026 The Kestravon";
+    t.released = "2009 The Kestravon";
     t.instruments = intro_tune_bank();
     for (size_t s = 0; s < plans.size(); ++s) {
         const std::string where = name + " song " + std::to_string(s) + ": ";

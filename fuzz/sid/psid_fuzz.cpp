@@ -15,6 +15,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     (void)psid_problem(data, static_cast<uint32_t>(size));
     machine_init(machine, 44100);
     machine.call_limit = 20000;
+    machine.play_call_limit = 20000;
     psid_load(machine, data, static_cast<uint16_t>(size));
     psid_select_song(machine, size > 0 ? data[size - 1] : 0);
     for (int f = 0; f < 4; ++f) psid_render_frame(machine, frame, 882);

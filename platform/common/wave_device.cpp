@@ -6,12 +6,31 @@
 #include "platform/common/wave_device.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <cstring>
 #include <new>
 #include <vector>
 
 namespace {
+
+// The program's output volume (waveOutSetVolume): low word left, high word right.
+std::atomic<uint32_t> output_volume{0xFFFFFFFFu};
+
+// Scales the 16-bit samples of out by the volume; a pull always starts on a sample frame.
+void apply_volume(const wave_out_device& d, uint8_t* out, size_t bytes) {
+    const uint32_t volume = output_volume.load(std::memory_order_relaxed);
+    if (volume == 0xFFFFFFFFu) return;
+    const uint32_t gain[2] = {volume & 0xFFFFu, volume >> 16};
+    const size_t channels = d.format.nChannels == 2 ? 2 : 1;
+    for (size_t i = 0; i + 1 < bytes; i += 2) {
+        int16_t sample;
+        std::memcpy(&sample, out + i, 2);
+        const uint32_t g = gain[(i / 2) % channels];
+        sample = static_cast<int16_t>(static_cast<int32_t>(sample) * static_cast<int32_t>(g) / 65535);
+        std::memcpy(out + i, &sample, 2);
+    }
+}
 
 // Codes the system has that no caller of ours names; only their texts are needed.
 constexpr MMRESULT wave_not_enabled = 3;
@@ -219,6 +238,7 @@ size_t wave_device_pull(wave_out_device& d, uint8_t* out, size_t size) {
         }
     }
     if (ended) d.wake.notify_all();
+    apply_volume(d, out, copied);
     return copied;
 }
 
@@ -229,7 +249,7 @@ MMRESULT waveOutPrepareHeader(HWAVEOUT device, WAVEHDR* header, uint32_t size) {
     if (!header || size < sizeof(WAVEHDR)) return MMSYSERR_INVALPARAM;
     if (!header->lpData && header->dwBufferLength > 0) return MMSYSERR_INVALPARAM;
     if (device->hooks.refuse) {
-        if (MMRESULT refused = device->hooks.refuse(wave_header_call::prepare)) return refused;
+        if (MMRESULT refused = device->hooks.refuse(wave_device_call::prepare)) return refused;
     }
     std::lock_guard<std::mutex> guard(device->lock);
     if (device->closing) return MMSYSERR_INVALHANDLE;
@@ -242,7 +262,7 @@ MMRESULT waveOutUnprepareHeader(HWAVEOUT device, WAVEHDR* header, uint32_t size)
     if (!wave_device_valid(device)) return MMSYSERR_INVALHANDLE;
     if (!header || size < sizeof(WAVEHDR)) return MMSYSERR_INVALPARAM;
     if (device->hooks.refuse) {
-        if (MMRESULT refused = device->hooks.refuse(wave_header_call::unprepare)) return refused;
+        if (MMRESULT refused = device->hooks.refuse(wave_device_call::unprepare)) return refused;
     }
     std::lock_guard<std::mutex> guard(device->lock);
     if (header->dwFlags & WHDR_INQUEUE) return WAVERR_STILLPLAYING;
@@ -254,7 +274,7 @@ MMRESULT waveOutWrite(HWAVEOUT device, WAVEHDR* header, uint32_t size) {
     if (!wave_device_valid(device)) return MMSYSERR_INVALHANDLE;
     if (!header || size < sizeof(WAVEHDR)) return MMSYSERR_INVALPARAM;
     if (device->hooks.refuse) {
-        if (MMRESULT refused = device->hooks.refuse(wave_header_call::write)) return refused;
+        if (MMRESULT refused = device->hooks.refuse(wave_device_call::write)) return refused;
     }
     std::lock_guard<std::mutex> guard(device->lock);
     if (device->closing) return MMSYSERR_INVALHANDLE;
@@ -325,11 +345,28 @@ MMRESULT waveOutReset(HWAVEOUT device) {
 MMRESULT waveOutGetPosition(HWAVEOUT device, MMTIME* time, uint32_t size) {
     if (!wave_device_valid(device)) return MMSYSERR_INVALHANDLE;
     if (!time || size < sizeof(MMTIME)) return MMSYSERR_INVALPARAM;
+    if (device->hooks.refuse) {
+        if (MMRESULT refused = device->hooks.refuse(wave_device_call::position)) return refused;
+    }
     std::lock_guard<std::mutex> guard(device->lock);
     if (device->hooks.catch_up && !device->closing) device->hooks.catch_up(*device);
     // Bytes is the one unit kept; a request for another gets bytes, with the type saying so.
     time->wType = TIME_BYTES;
     time->cb = static_cast<uint32_t>(device->played);
+    return MMSYSERR_NOERROR;
+}
+
+// The volume is the program's, not one device's: the handle is only checked when one is given.
+MMRESULT waveOutSetVolume(HWAVEOUT device, uint32_t volume) {
+    if (device && !wave_device_valid(device)) return MMSYSERR_INVALHANDLE;
+    output_volume.store(volume, std::memory_order_relaxed);
+    return MMSYSERR_NOERROR;
+}
+
+MMRESULT waveOutGetVolume(HWAVEOUT device, uint32_t* volume) {
+    if (device && !wave_device_valid(device)) return MMSYSERR_INVALHANDLE;
+    if (!volume) return MMSYSERR_INVALPARAM;
+    *volume = output_volume.load(std::memory_order_relaxed);
     return MMSYSERR_NOERROR;
 }
 

@@ -13,14 +13,14 @@
 // What happened to a device's play clock; a backend whose position follows a clock of its own tracks these.
 enum class wave_clock_event : uint8_t { first_write, pause, restart, reset };
 
-// The header calls a backend may refuse (a test device does, to exercise callers' error paths).
-enum class wave_header_call : uint8_t { prepare, unprepare, write };
+// The calls a backend may refuse (a test device does, to exercise callers' error paths).
+enum class wave_device_call : uint8_t { prepare, unprepare, write, position };
 
 // Backend hooks, each called with the device lock held. Any of them may be null.
 struct wave_device_hooks {
     void (*catch_up)(wave_out_device& device);  // moves the queue on to "now" (device thread, position reads)
     void (*clock)(wave_out_device& device, wave_clock_event event);
-    MMRESULT (*refuse)(wave_header_call call);  // non-zero: the call fails with it (no lock held)
+    MMRESULT (*refuse)(wave_device_call call);  // non-zero: the call fails with it (no lock held)
 };
 
 struct wave_out_device {

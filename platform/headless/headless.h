@@ -16,7 +16,7 @@ struct headless_event {
     uint64_t frame;  // applied at the first pump after this many presents
     kind_t kind;
     int a = 0;  // key: virtual key; mouse_move: x; wheel: notches (+ up, - down); activate: flag
-    int b = 0;  // mouse_move: y
+    int b = 0;  // mouse_move: y; key_down: 1 = with Alt held (the key reaches the window only)
 };
 
 struct headless_options {
@@ -53,5 +53,14 @@ double headless_time();
 void headless_advance(double seconds);
 // Pointer visibility as last set by the program.
 int headless_cursor_shown();
+// 1 while the window is windowed, 0 while full screen (as opened, then as switched); -1 before any open.
+int headless_windowed();
+// How many times the program switched between full screen and a window.
+int headless_mode_switches();
 // Message boxes shown, as "caption|text".
 const std::vector<std::string>& headless_messages();
+// Called by every message box once it is recorded, on the thread that shows it; while the hook runs the
+// box counts as open (a hook that blocks until the test lets go is a reader slow to close it).
+using headless_message_box_hook = void (*)(const char* caption, const char* text);
+// Installs the hook (nullptr removes it); headless_reset removes it too.
+void headless_set_message_box_hook(headless_message_box_hook hook);

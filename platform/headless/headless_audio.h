@@ -22,6 +22,10 @@ void headless_audio_reset(const headless_audio_options& options = {});
 void headless_audio_set_failures(MMRESULT prepare_result, MMRESULT unprepare_result, MMRESULT write_result);
 // Changes the forced open failure.
 void headless_audio_set_open_result(MMRESULT open_result);
+// Makes the next count waveOutGetPosition calls, on any device and thread, fail with MMSYSERR_ERROR.
+void headless_audio_fail_positions(int count);
+// How many of those forced failures have not happened yet.
+int headless_audio_position_failures_left();
 
 // Devices opened successfully since the reset, and how many of them are open now.
 int headless_audio_opened();

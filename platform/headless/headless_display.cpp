@@ -35,6 +35,8 @@ struct headless_state_t {
     bool open = false;
     bool locked = false;
     int cursor_shown = 1;
+    int windowed = -1;      // as opened or last switched; -1 before the first open
+    int mode_switches = 0;  // display_backend_set_windowed calls that switched
     std::thread::id main_thread = std::this_thread::get_id();
 };
 headless_state_t headless_state;
@@ -42,6 +44,8 @@ headless_state_t headless_state;
 // Virtual time in nanoseconds; other threads (the players') read it while the main thread advances it.
 std::atomic<int64_t> virtual_ns{0};
 std::mutex message_box_lock;
+// A test's stand-in for the time a reader takes to close a box (see headless_set_message_box_hook).
+std::atomic<headless_message_box_hook> message_box_hook{nullptr};
 
 void advance_ns(int64_t ns) { virtual_ns.fetch_add(ns, std::memory_order_relaxed); }
 
@@ -55,8 +59,9 @@ void apply_due_events() {
         if (!due(e)) continue;
         switch (e.kind) {
         case headless_event::key_down:
-            key_table_event(e.a, true);
-            s.messages.push_back({display_message_kind::key_down, static_cast<uint32_t>(e.a), 0});
+            // With Alt held (b = 1) the key goes to the window alone, as Alt+Enter does.
+            if (e.b == 0) key_table_event(e.a, true);
+            s.messages.push_back({display_message_kind::key_down, static_cast<uint32_t>(e.a), e.b ? 1u << 29 : 0u});
             break;
         case headless_event::key_up: key_table_event(e.a, false); break;
         case headless_event::mouse_move:
@@ -99,8 +104,12 @@ void sleep_ms(int ms) {
 }
 
 void show_message_box(const char* caption, const char* text) {
-    std::lock_guard<std::mutex> guard(message_box_lock);
-    headless_state.message_boxes.push_back(std::string(caption ? caption : "") + "|" + (text ? text : ""));
+    {
+        std::lock_guard<std::mutex> guard(message_box_lock);
+        headless_state.message_boxes.push_back(std::string(caption ? caption : "") + "|" + (text ? text : ""));
+    }
+    // Outside the lock: a hook that blocks is a box left open, which must not hold up other boxes.
+    if (headless_message_box_hook hook = message_box_hook.load()) hook(caption ? caption : "", text ? text : "");
 }
 
 // ---- keys ----
@@ -122,11 +131,20 @@ int display_backend_open(const display_backend_config& config) {
     s.pitch = std::max(s.options.pitch, row);
     s.surface.assign(static_cast<size_t>(s.pitch) * static_cast<size_t>(s.height), 0xCD);
     s.open = true;
+    s.windowed = config.windowed;
     if (s.options.start_active) s.messages.push_back({display_message_kind::activate, 1, 0});
     return 1;
 }
 
 int display_backend_ask(const char*, const char*) { return 1; }
+
+int display_backend_set_windowed(int windowed) {
+    auto& s = headless_state;
+    if (!s.open) return 0;
+    s.windowed = windowed ? 1 : 0;
+    ++s.mode_switches;
+    return 1;
+}
 
 const char* display_backend_failure() {
     return headless_state.options.fail_open ? "the headless display was told to fail" : "";
@@ -191,6 +209,7 @@ void headless_reset(const headless_options& options) {
     headless_state.options = options;
     virtual_ns.store(0);
     key_table_clear();
+    message_box_hook.store(nullptr);
 }
 
 void headless_push(const headless_event& event) { headless_state.script.push_back(event); }
@@ -209,4 +228,7 @@ std::string headless_title() { return headless_state.title; }
 double headless_time() { return timer_seconds(); }
 void headless_advance(double seconds) { advance_ns(static_cast<int64_t>(seconds * 1e9)); }
 int headless_cursor_shown() { return headless_state.cursor_shown; }
+int headless_windowed() { return headless_state.windowed; }
+int headless_mode_switches() { return headless_state.mode_switches; }
 const std::vector<std::string>& headless_messages() { return headless_state.message_boxes; }
+void headless_set_message_box_hook(headless_message_box_hook hook) { message_box_hook.store(hook); }

@@ -48,6 +48,7 @@ struct headless_audio_state_t {
     std::atomic<MMRESULT> unprepare_result{MMSYSERR_NOERROR};
     std::atomic<MMRESULT> write_result{MMSYSERR_NOERROR};
     std::atomic<size_t> capture_limit{size_t{64} << 20};
+    std::atomic<int> position_failures{0};  // position calls still to fail
 };
 headless_audio_state_t headless_audio_state;
 
@@ -107,12 +108,17 @@ void headless_clock(wave_out_device& device, wave_clock_event event) {
     }
 }
 
-MMRESULT headless_refuse(wave_header_call call) {
+MMRESULT headless_refuse(wave_device_call call) {
     auto& s = headless_audio_state;
     switch (call) {
-    case wave_header_call::prepare: return s.prepare_result.load();
-    case wave_header_call::unprepare: return s.unprepare_result.load();
-    case wave_header_call::write: return s.write_result.load();
+    case wave_device_call::prepare: return s.prepare_result.load();
+    case wave_device_call::unprepare: return s.unprepare_result.load();
+    case wave_device_call::write: return s.write_result.load();
+    case wave_device_call::position: {
+        int left = s.position_failures.load();
+        while (left > 0 && !s.position_failures.compare_exchange_weak(left, left - 1)) {}
+        return left > 0 ? MMSYSERR_ERROR : MMSYSERR_NOERROR;
+    }
     }
     return MMSYSERR_NOERROR;
 }
@@ -189,6 +195,8 @@ void headless_audio_reset(const headless_audio_options& options) {
     s.unprepare_result = options.unprepare_result;
     s.write_result = options.write_result;
     s.capture_limit = options.capture_limit;
+    s.position_failures = 0;
+    waveOutSetVolume(nullptr, 0xFFFFFFFFu);  // a test starts at full volume, as a fresh program does
     std::lock_guard<std::mutex> guard(s.lock);
     auto closed = [](const headless_stream& stream) { return stream.device == nullptr; };
     s.streams.erase(std::remove_if(s.streams.begin(), s.streams.end(), closed), s.streams.end());
@@ -206,6 +214,10 @@ void headless_audio_set_failures(MMRESULT prepare_result, MMRESULT unprepare_res
 }
 
 void headless_audio_set_open_result(MMRESULT open_result) { headless_audio_state.open_result = open_result; }
+
+void headless_audio_fail_positions(int count) { headless_audio_state.position_failures = count; }
+
+int headless_audio_position_failures_left() { return headless_audio_state.position_failures.load(); }
 
 int headless_audio_opened() {
     std::lock_guard<std::mutex> guard(headless_audio_state.lock);

@@ -46,7 +46,11 @@ int virtual_key(SDL_Keycode key) {
     case SDLK_UP: return vk_up;
     case SDLK_RIGHT: return vk_right;
     case SDLK_DOWN: return vk_down;
-    case SDLK_RETURN: return 0x0D;
+    case SDLK_TAB: return 0x09;
+    case SDLK_LSHIFT:
+    case SDLK_RSHIFT: return 0x10;
+    case SDLK_RETURN:
+    case SDLK_KP_ENTER: return 0x0D;
     case SDLK_SPACE: return 0x20;
     default: break;
     }
@@ -83,6 +87,12 @@ void drain_events() {
         case SDL_KEYUP: {
             int vk = virtual_key(e.key.keysym.sym);
             if (vk < 0) break;
+            if (vk == 0x0D && (e.key.keysym.mod & KMOD_ALT) != 0) {
+                // Alt+Enter belongs to the window (full screen or not), never to the program's keys.
+                if (e.type == SDL_KEYDOWN && e.key.repeat == 0)
+                    push(display_message_kind::key_down, static_cast<uint32_t>(vk), 1u << 29);
+                break;
+            }
             key_table_event(vk, e.type == SDL_KEYDOWN);
             if (e.type == SDL_KEYDOWN) push(display_message_kind::key_down, static_cast<uint32_t>(vk));
             break;
@@ -200,6 +210,29 @@ int display_backend_open(const display_backend_config& config) {
     SDL_RaiseWindow(s.window);
     // The system tells a freshly shown window that it is active; focus events keep it current.
     push(display_message_kind::activate, 1);
+    return 1;
+}
+
+int display_backend_set_windowed(int windowed) {
+    auto& s = sdl_display;
+    if (!s.window) return 0;
+    if (windowed) {
+        if (SDL_SetWindowFullscreen(s.window, 0) != 0) return 0;
+        SDL_SetWindowBordered(s.window, SDL_TRUE);
+        SDL_SetWindowSize(s.window, s.width, s.height);
+        SDL_SetWindowPosition(s.window, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
+    } else {
+        SDL_Rect desktop{};
+        const int screen = std::max(SDL_GetWindowDisplayIndex(s.window), 0);
+        if (SDL_GetDisplayBounds(screen, &desktop) == 0) {
+            // As at open: desktop-sized and borderless first, for window managers that ignore the request.
+            SDL_SetWindowBordered(s.window, SDL_FALSE);
+            SDL_SetWindowPosition(s.window, desktop.x, desktop.y);
+            SDL_SetWindowSize(s.window, desktop.w, desktop.h);
+        }
+        if (SDL_SetWindowFullscreen(s.window, SDL_WINDOW_FULLSCREEN_DESKTOP) != 0) return 0;
+    }
+    SDL_RaiseWindow(s.window);
     return 1;
 }
 

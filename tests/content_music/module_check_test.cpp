@@ -73,12 +73,12 @@ TEST(ModuleCheck, TrackerFileIsTakenAsItIs) {
 TEST(ModuleCheck, BadFilesAreRefusedByName) {
     std::vector<uint8_t> not_xm = xmw_build(tone_module());
     not_xm[0] = 'e';
-    xmw_module crowded = tone_module();
-    crowded.instruments[0].samples.resize(17, crowded.instruments[0].samples[0]);
+    xmw_module old_layout = tone_module();
+    old_layout.version = 0x0102;
     xmw_module silent = tone_module();
     silent.patterns[0].cells.clear();
     const std::pair<const char*, std::vector<uint8_t>> cases[] = {
-        {"missing.xm", {}}, {"not_xm.xm", not_xm}, {"crowded.xm", xmw_build(crowded)}, {"silent.xm", xmw_build(silent)}};
+        {"missing.xm", {}}, {"not_xm.xm", not_xm}, {"old_layout.xm", xmw_build(old_layout)}, {"silent.xm", xmw_build(silent)}};
     for (const auto& [file, bytes] : cases) {
         std::vector<uint8_t> out;
         std::string error;

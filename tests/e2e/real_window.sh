@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # The real executable in a real window under Xvfb: the intro shows its scene (bars, stars, embossed
-# lines) moving over audible music and Escape leads on to the magazine, whose first screen shows the
-# menu title and page text, a click on "> Letters To The Editor" changes the text window, F2 changes the skin, Escape
-# ends it with exit code 0 and the disk audio file shows that music played; a video driver that cannot
-# open ends it with -1 (255 to the shell).
+# lines) moving over audible music and Escape leads on to the magazine (a second, impatient Escape
+# during the closing noise does not end it), whose first screen shows the menu title and page text, a
+# quick click on "> Letters To The Editor" changes the text window, F2 changes the skin, Escape ends it
+# with exit code 0 and the disk audio file shows that music played; the terminate signal ends it with
+# 0; a video driver that cannot open, or no display at all, ends it with -1 (255 to the shell).
 # Usage: real_window.sh PATH/TO/kestravon OUTPUT_DIR
 set -u
 exe=$1
@@ -76,9 +77,12 @@ loud=$(od -An -v -t d2 -w2 "$audio" | awk '{ v = $1 < 0 ? -$1 : $1; if (v > 1000
 [ "$loud" -gt 1000 ] || fail "the intro's music is silent ($loud loud samples)"
 echo "intro: $moved pixels moved in a second, $loud loud samples"
 
-# Escape: the closing noise (3 s), then the magazine.
+# Escape: the closing noise (3 s), then the magazine. An impatient second Escape half a second later,
+# during the noise, must not end the program.
 xdotool key Escape
-sleep 4.5
+sleep 0.5
+xdotool key Escape
+sleep 4
 kill -0 "$app" 2>/dev/null || fail "the program ended after the intro: $(cat "$out/app.log")"
 # Park the pointer over the empty margin so that no hover tint changes what is compared.
 xdotool mousemove "$(to_screen 5)" "$(to_screen 590)"
@@ -96,12 +100,10 @@ above "$text" 0.02 || fail "no page text (edge share $text)"
 echo "first screen: $colours colours, title edges $title, text edges $text"
 
 # "> Letters To The Editor": left column, row 3 of the articles menu. The page changes behind two wipes.
-# Held for a few frames: the loop samples the button once per frame, as a reader's click lasts.
+# A quick click, pressed and released between two samples of the button, as a touchpad's tap is.
 xdotool mousemove "$(to_screen 200)" "$(to_screen 90)"
 sleep 0.2
-xdotool mousedown 1
-sleep 0.15
-xdotool mouseup 1
+xdotool click 1
 sleep 0.3
 xdotool mousemove "$(to_screen 5)" "$(to_screen 590)"
 sleep 4
@@ -135,7 +137,36 @@ rms=$(sox -t raw -r 44100 -e signed -b 16 -c 2 "$audio" -n stat 2>&1 | awk '/RMS
 above "${rms:-0}" 0.001 || fail "the audio is silent (RMS ${rms:-none})"
 echo "audio: $(stat -c %s "$audio") bytes, RMS amplitude $rms"
 
+# The terminate signal during the intro: the program ends promptly through its own shutdown.
+SDL_AUDIODRIVER=dummy "$exe" >"$out/term.log" 2>&1 &
+app=$!
+for _ in $(seq 100); do
+    xdotool search --name "Kestravon" >/dev/null 2>&1 && break
+    sleep 0.1
+done
+sleep 3
+kill -TERM "$app"
+code=""
+for _ in $(seq 20); do
+    if ! kill -0 "$app" 2>/dev/null; then wait "$app"; code=$?; app=""; break; fi
+    sleep 0.1
+done
+[ -n "$code" ] || fail "the terminate signal did not end the program within 2 s"
+[ "$code" = 0 ] || fail "exit code $code after the terminate signal"
+echo "terminate signal: ended with 0"
+
 SDL_VIDEODRIVER=nonexistent SDL_AUDIODRIVER=dummy "$exe" >"$out/fail.log" 2>&1
 code=$?
 [ "$code" = 255 ] || fail "exit code $code when the display cannot open (want 255)"
+# No display at all (a console, an SSH session): SDL would fall back to its off-screen driver; the
+# program must say why in one line and end at once with the same code, not wait unseen.
+start=$(date +%s)
+env -u DISPLAY -u WAYLAND_DISPLAY SDL_AUDIODRIVER=dummy timeout 20 "$exe" >"$out/nodisplay.log" 2>&1
+code=$?
+took=$(( $(date +%s) - start ))
+[ "$code" = 255 ] || fail "exit code $code without a display (want 255): $(cat "$out/nodisplay.log")"
+[ "$took" -le 5 ] || fail "without a display it took $took s to end"
+grep -q "^kestravon: cannot open the 800 x 600 display: no display" "$out/nodisplay.log" ||
+    fail "no reason given without a display: $(cat "$out/nodisplay.log")"
+echo "no display: ended with 255 in $took s"
 echo "real window: ok"

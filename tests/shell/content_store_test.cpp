@@ -1,7 +1,7 @@
 // load_page and the page tables: end lines, unpacking of the maps, resets, and bounds.
 #include <gtest/gtest.h>
 
-#include "shell/content_store.h"
+#include "magazine/content_store.h"
 #include "tests/shell/magazine_fixture.h"
 
 namespace {

@@ -2,9 +2,9 @@
 #include <gtest/gtest.h>
 
 #include "render/framebuffer.h"
-#include "shell/pointer.h"
-#include "shell/program_data.h"
-#include "shell/shell_state.h"
+#include "magazine/pointer.h"
+#include "magazine/program_data.h"
+#include "magazine/shell_state.h"
 
 TEST(ProgramData, PointerShapeComesFirstThenTheButtonTable) {
     program_data_rewind();

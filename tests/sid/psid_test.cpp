@@ -77,6 +77,36 @@ TEST(psid, short_and_overlong_files_are_bounded) {
     EXPECT_NE(problem(f), nullptr);
 }
 
+// Counts its own loop passes in the 24-bit number at zp, zp + 1, zp + 2 and never returns: two
+// instructions a pass (three or four when a byte carries).
+std::vector<uint8_t> endless_counter(uint16_t at, uint8_t zp) {
+    const auto lo = static_cast<uint8_t>(at), hi = static_cast<uint8_t>(at >> 8);
+    return {0xE6, zp, 0xD0, 0xFC, 0xE6, static_cast<uint8_t>(zp + 1), 0xD0, 0xF8,
+            0xE6, static_cast<uint8_t>(zp + 2), 0x4C, lo, hi};
+}
+
+uint32_t counted(const sid_machine& m, uint8_t zp) {
+    return m.memory[zp] | m.memory[zp + 1u] << 8 | m.memory[zp + 2u] << 16;
+}
+
+TEST(psid, a_stuck_play_routine_costs_a_frame_not_a_buffer_while_init_keeps_room) {
+    // Init at $1000 and play at $1020 both loop forever.
+    std::vector<uint8_t> image = endless_counter(0x1000, 0x10);
+    image.resize(0x20);
+    const std::vector<uint8_t> play = endless_counter(0x1020, 0x20);
+    image.insert(image.end(), play.begin(), play.end());
+    auto m = fresh_machine();
+    load(*m, psid_build({.init_address = 0x1000, .play_address = 0x1020, .name = {}}, 0x1000, image));
+    psid_select_song(*m, 0);
+    EXPECT_GT(counted(*m, 0x10), 500'000u);  // a long set-up (a decruncher, table building) still finishes
+    // A real play routine needs well under 20,000 instructions a frame; a stuck one is cut short
+    // before eight of them (a refill) run past the 160 ms that a buffer plays.
+    std::vector<int16_t> out(882);
+    psid_render_frame(*m, out.data(), 882);
+    EXPECT_GT(counted(*m, 0x20), 20'000u / 2);
+    EXPECT_LT(counted(*m, 0x20), 120'000u / 2);
+}
+
 TEST(psid, frame_routine_plays_once_and_writes_exactly_count_samples) {
     auto m = fresh_machine();
     load(*m, sidtune_busy());

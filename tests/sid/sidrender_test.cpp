@@ -84,4 +84,16 @@ TEST_F(sidrender, bad_input_gets_one_line_and_exit_code_1) {
     EXPECT_FALSE(fs::exists(dir / "bad.wav"));
 }
 
+TEST_F(sidrender, lengths_a_wav_file_cannot_hold_are_refused_before_anything_is_read) {
+    // 48,696 s of 16-bit mono would need 4,294,987,200 data bytes: past the 32-bit sizes of the header.
+    const std::string paths = " " + (dir / "missing.sid").string() + " " + (dir / "long.wav").string();
+    for (const char* seconds : {"48696", "86400", "99999999999"}) {
+        EXPECT_EQ(run(std::string("--seconds ") + seconds + paths), 1) << seconds;
+        const std::string err = read("err.txt");
+        EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
+        EXPECT_NE(err.find("--seconds"), std::string::npos) << err;
+    }
+    EXPECT_FALSE(fs::exists(dir / "long.wav"));
+}
+
 }  // namespace

@@ -1,5 +1,11 @@
 // The tune stream on the headless wave-out device: frame order across the two refilling buffers,
 // paused start, harmless stops, the "Error" box, and many start/stop cycles racing the refills.
+#include <chrono>
+#include <condition_variable>
+#include <future>
+#include <mutex>
+#include <thread>
+
 #include "platform/headless/headless.h"
 #include "platform/headless/headless_audio.h"
 #include "sid/sid_player.h"
@@ -83,6 +89,8 @@ TEST_F(stream, device_failures_show_the_error_box_and_the_stream_goes_on) {
     headless_audio_reset({.unprepare_result = MMSYSERR_ERROR});
     start();
     play(0.5);
+    EXPECT_TRUE(headless_messages().empty());  // recorded by the refills, shown by the main thread
+    sid_player_show_errors();
     EXPECT_GE(headless_messages().size(), 2u);
     EXPECT_GE(headless_audio_played().size(), 3u * sid_buffer_bytes);
 
@@ -102,10 +110,67 @@ TEST_F(stream, device_failures_show_the_error_box_and_the_stream_goes_on) {
     EXPECT_EQ(headless_audio_opened(), 0);
 }
 
+// A message box a reader has not closed yet: the hook holds whoever shows it until let go.
+struct open_box {
+    static inline std::mutex lock;
+    static inline std::condition_variable changed;
+    static inline bool up = false, closed = false;
+    static inline std::thread::id shown_on;
+    static void hook(const char*, const char*) {
+        std::unique_lock<std::mutex> hold(lock);
+        up = true;
+        shown_on = std::this_thread::get_id();
+        changed.notify_all();
+        changed.wait(hold, [] { return closed; });
+    }
+    static void reset() {
+        std::lock_guard<std::mutex> hold(lock);
+        up = closed = false;
+        shown_on = {};
+    }
+    static bool wait_up() {
+        std::unique_lock<std::mutex> hold(lock);
+        return changed.wait_for(hold, std::chrono::seconds(3), [] { return up; });
+    }
+    static void close() {
+        std::lock_guard<std::mutex> hold(lock);
+        closed = true;
+        changed.notify_all();
+    }
+};
+
+TEST_F(stream, an_error_box_left_open_holds_up_neither_the_stream_nor_stop) {
+    open_box::reset();
+    headless_set_message_box_hook(&open_box::hook);
+    start();
+    play(0.2);
+    headless_audio_set_failures(MMSYSERR_NOERROR, MMSYSERR_ERROR, MMSYSERR_NOERROR);
+    headless_advance(0.2);
+    headless_audio_settle();  // the refills meet the failing unprepare
+    headless_audio_set_failures(MMSYSERR_NOERROR, MMSYSERR_NOERROR, MMSYSERR_NOERROR);
+    // The frame loop shows what the refills recorded; the reader leaves the box open.
+    std::thread frame_loop([] { sid_player_show_errors(); });
+    const std::thread::id frame_loop_id = frame_loop.get_id();
+    ASSERT_TRUE(open_box::wait_up());
+    auto stopped = std::async(std::launch::async, [] { sid_player_stop(); });
+    const bool returned = stopped.wait_for(std::chrono::seconds(3)) == std::future_status::ready;
+    const std::thread::id shown_on = open_box::shown_on;
+    open_box::close();
+    frame_loop.join();
+    stopped.wait();
+    EXPECT_TRUE(returned);
+    EXPECT_EQ(shown_on, frame_loop_id);  // not on the device's thread
+    char text[256] = {};
+    waveOutGetErrorTextA(MMSYSERR_ERROR, text, sizeof text);
+    ASSERT_FALSE(headless_messages().empty());
+    EXPECT_EQ(headless_messages()[0], std::string("Error|") + text);
+}
+
 int handler_calls = 0;
 void count_call(HWAVEOUT, WAVEHDR*, uint32_t argument) { handler_calls += static_cast<int>(argument); }
 
 TEST_F(stream, wrapper_refuses_bad_arguments_and_calls_the_handler_only_for_done_until_cleared) {
+    handler_calls = 0;
     EXPECT_EQ(wave_open(nullptr, nullptr), -2);
     EXPECT_EQ(wave_write(nullptr, nullptr, &count_call, 0), -2);
     EXPECT_EQ(wave_close(nullptr), 0);

@@ -1,6 +1,10 @@
 // The XM loader on modules made by the module writer: cells in every packing form, empty and missing
-// patterns, instruments and samples, delta decoding, loops and guard values, and what it rejects.
+// patterns, instruments and samples, delta and ADPCM decoding, crowded instruments, loops and guard
+// values, and what it rejects.
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
 
 #include "tests/xm/xm_test_modules.h"
 
@@ -131,11 +135,90 @@ TEST_F(xm_loader, envelopes_are_bounded_for_any_bytes) {
               std::tuple(64, 10, xm_env_on, 0));
 }
 
-TEST_F(xm_loader, rejected_modules_leave_no_song) {
+// An 8-bit sample of the values (-128..127), packed as 4-bit ADPCM when asked.
+xmw_sample sample8(std::vector<int16_t> values, bool adpcm = false) {
+    xmw_sample s = sample16(std::move(values));
+    s.sixteen_bit = false;
+    s.adpcm = adpcm;
+    return s;
+}
+
+std::vector<int16_t> first_values(const xm_sample& s, size_t n) {
+    return std::vector<int16_t>(s.data.begin(), s.data.begin() + static_cast<long>(std::min(n, s.data.size())));
+}
+
+TEST_F(xm_loader, adpcm_samples_decode_to_8_bit_values) {
+    // A triangle stepping by +-8 from 0 (two deltas), odd in length so the last byte holds one index;
+    // the 8-bit sample behind it must be read from where the packed data really ends.
+    std::vector<int16_t> triangle;
+    for (int k = 0; k < 61; ++k) triangle.push_back(static_cast<int16_t>(k <= 15 ? 8 * k : k <= 45 ? 8 * (30 - k) : 8 * (k - 60)));
+    xmw_sample packed = sample8(triangle, true);
+    packed.loop = xmw_loop::forward;
+    packed.loop_start = 10;
+    packed.loop_length = 51;
+    xmw_instrument inst;
+    inst.samples = {packed, sample8({3, -3, 7}), sample8({}, true)};
+    xmw_module m = basic_module(1, {inst});
+    set(m, 0, 0, 0, {49, 1, 0, 0, 0});
+    xm_song* song = load(m, false);
+    ASSERT_NE(song, nullptr);
+    const xm_instrument& loaded = song->instruments[0];
+    const xm_sample& a = *loaded.samples[0];
+    std::vector<int16_t> scaled;
+    for (int16_t v : triangle) scaled.push_back(static_cast<int16_t>(v * 256));
+    ASSERT_EQ(std::tuple(a.length, a.loop_start, a.loop_length, int{a.bits}), std::tuple(61u, 10u, 51u, 16));
+    EXPECT_EQ(first_values(a, 61), scaled);
+    EXPECT_EQ(a.data[61], a.data[10]);  // the guard behind the loop
+    EXPECT_EQ(first_values(*loaded.samples[1], 4), (std::vector<int16_t>{3 * 256, -3 * 256, 7 * 256, 0}));
+    EXPECT_EQ(std::tuple(loaded.sample_count, loaded.samples[2]->length), std::tuple(3u, 0u));
+
+    // And it plays.
+    EXPECT_NE(render_blocks(xmw_build(m), 4), std::vector<int16_t>(4 * 884 * 2, 0));
+}
+
+TEST_F(xm_loader, instruments_of_more_than_16_samples_keep_the_first_16) {
+    // 23 samples of every storage kind and length; each is flat at its own value. The second
+    // instrument's sample must be read from behind all 23.
     xmw_instrument crowded;
-    crowded.samples.assign(17, flat_sample(2, 1));
-    EXPECT_EQ(load(basic_module(1, {instrument_with(flat_sample(2, 1)), crowded}), false), nullptr);
+    for (int k = 0; k < 23; ++k) {
+        const auto n = static_cast<size_t>(5 + k);
+        const auto v = static_cast<int16_t>(k + 1);
+        crowded.samples.push_back(k % 3 == 0 ? flat_sample(n, static_cast<int16_t>(v * 100))
+                                             : sample8(std::vector<int16_t>(n, v), k % 3 == 2));
+    }
+    crowded.sample_map.fill(15);
+    xmw_module m = basic_module(2, {crowded, instrument_with(sample16({11, 22, 33}))});
+    set(m, 0, 0, 0, {49, 1, 0, 0, 0});
+    set(m, 0, 0, 1, {49, 2, 0, 0, 0});
+    xm_song* song = load(m, false);
+    ASSERT_NE(song, nullptr);
+    const xm_instrument& first = song->instruments[0];
+    ASSERT_EQ(first.sample_count, 16u);
+    for (size_t k = 0; k < 16; ++k) {
+        const int16_t v = static_cast<int16_t>(k + 1);
+        EXPECT_EQ(std::tuple(first.samples[k]->length, first.samples[k]->data[0]),
+                  std::tuple(static_cast<uint32_t>(5 + k), static_cast<int16_t>(k % 3 == 0 ? v * 100 : v * 256)))
+            << k;
+    }
+    EXPECT_EQ(first_values(*song->instruments[1].samples[0], 3), (std::vector<int16_t>{11, 22, 33}));
+    EXPECT_EQ(song->instruments[1].samples[1], &xm_null_sample);
+
+    // It plays: the note on instrument 1 takes slot 15 through the sample map.
+    EXPECT_NE(render_blocks(xmw_build(m), 2), std::vector<int16_t>(2 * 884 * 2, 0));
+}
+
+TEST_F(xm_loader, rejected_modules_leave_no_song) {
+    // The layout of format versions up to 1.02 (instruments before patterns) is refused, not misread.
+    xmw_module old = basic_module(1, {instrument_with(flat_sample(2, 1))});
+    old.version = 0x0102;
+    EXPECT_EQ(load(old, false), nullptr);
+    ASSERT_NE(xm_player_state.load_problem, nullptr);
+    EXPECT_NE(std::string(xm_player_state.load_problem).find("1.02"), std::string::npos);
     EXPECT_EQ(xm_player_state.current_song, nullptr);
+    old.version = 0x0103;
+    EXPECT_NE(load(old, false), nullptr);
+    EXPECT_EQ(xm_player_state.load_problem, nullptr);
+
     EXPECT_NE(load(basic_module(32), false), nullptr);
     EXPECT_EQ(load(basic_module(33), false), nullptr);  // the voice pairing allows 32 channels
     EXPECT_EQ(xm_player_state.current_song, nullptr);

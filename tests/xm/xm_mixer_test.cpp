@@ -184,29 +184,4 @@ TEST_F(xm_mixer, voice_update_volume_panning_and_frequency) {
     EXPECT_EQ(v.step_int, 2147483647u / 44100);
 }
 
-TEST_F(xm_mixer, fast_loop_matches_plain_loop) {
-    // Eight channels of loops of every kind, notes every few rows, portamento and vibrato.
-    const xmw_sample pp = sample16(sine_sample(50, 9000).data, xmw_loop::pingpong, 10, 29);
-    xmw_sample once = flat_sample(3000, -7000);
-    once.sixteen_bit = false;
-    xmw_module m = basic_module(8, {instrument_with(sine_sample(37, 12000)), instrument_with(pp),
-                                    instrument_with(once)});
-    m.tempo = 3;
-    for (int r = 0; r < 64; r += 3)
-        for (int c = 0; c < 8; ++c)
-            set(m, 0, r, c, {static_cast<uint8_t>(30 + (r + 7 * c) % 50), static_cast<uint8_t>(1 + (r + c) % 3),
-                             static_cast<uint8_t>(0x20 + c * 4), static_cast<uint8_t>(c % 2 ? 4 : 1),
-                             static_cast<uint8_t>(c % 2 ? 0x46 : 0x03)});
-    const std::vector<uint8_t> bytes = xmw_build(m);
-    xm_player_state.mix_plain_only = true;
-    std::vector<int16_t> plain = render_blocks(bytes, 200);
-    xm_player_state.mix_plain_only = false;
-    std::vector<int16_t> fast = render_blocks(bytes, 200);
-    ASSERT_EQ(plain.size(), 200u * 884 * 2);
-    EXPECT_TRUE(plain == fast);
-    size_t loud = 0;
-    for (int16_t v : fast) loud += (v > 1000 || v < -1000);
-    EXPECT_GT(loud, fast.size() / 4);  // it really made sound
-}
-
 }  // namespace

@@ -113,6 +113,13 @@ TEST_F(xm_pattern_player, odd_song_shapes_have_a_defined_walk) {
     positions p = walk(load(m), 66);
     EXPECT_EQ(p[63], (std::pair{0, 63}));
     EXPECT_EQ(p[64], (std::pair{0, 0}));
+    // All 256 orders in use and a restart position past them: back to order 0 as well.
+    m.patterns.resize(1);
+    m.patterns[0].rows = 1;
+    m.orders.assign(256, 0);
+    m.restart = 300;
+    p = walk(load(m), 258);
+    EXPECT_EQ(std::tuple(p[255], p[256]), std::tuple(std::pair{255, 0}, std::pair{0, 0}));
 }
 
 TEST_F(xm_pattern_player, pattern_loop_delay_speed_and_tempo) {
@@ -141,13 +148,12 @@ TEST_F(xm_pattern_player, pattern_loop_delay_speed_and_tempo) {
 }
 
 TEST_F(xm_pattern_player, volume_column_and_limited_volumes) {
-    // Slide down by 4 on every tick, the first included; a fine slide once; panning 8 x 16; above 0x50
-    // nothing.
+    // Slide down by 4 on the later ticks; a fine slide once; panning 8 x 16; above 0x50 nothing.
     xm_song* song = load(one_channel(3, 4, {{49, 1, 0x64, 0, 0}, {0, 0, 0x84, 0, 0}, {0, 0, 0xC8, 0, 0},
                                             {0, 0, 0x55, 0, 0}}));
-    EXPECT_EQ(trace(song, 7, volume), (values{36, 32, 28, 24, 24, 24, 24}));
+    EXPECT_EQ(trace(song, 7, volume), (values{40, 36, 32, 28, 28, 28, 28}));
     EXPECT_EQ(channel(0).panning, 128);
-    EXPECT_EQ(trace(song, 3, volume), (values{24, 24, 24}));
+    EXPECT_EQ(trace(song, 3, volume), (values{28, 28, 28}));
 
     // C50 and G50 are limited to 64; H0F slides the global volume down by 15 on later ticks.
     song = load(one_channel(2, 4, {{49, 1, 0, 0x0C, 0x50}, {0, 0, 0, 0x11, 0x0F}, {0, 0, 0, 0x10, 0x50}}));
@@ -199,12 +205,20 @@ TEST_F(xm_pattern_player, sustain_key_off_and_fadeout) {
     EXPECT_EQ(trace(song, 5, envelope), (values{32, 24, 16, 8, 0}));  // key-off lets it go on
     EXPECT_EQ(std::tuple(channel(0).volume_envelope.finished, channel(0).fadeout), std::tuple(1, 65536 - 5 * 200));
 
-    // Without a volume envelope the key-off silences the channel at once.
+    // Without a volume envelope the key-off silences the channel at once, through its volume.
     inst.volume_envelope = {};
     song = load(one_channel(2, 64, column, &inst));
     ticks(song, 8);
-    EXPECT_EQ(trace(song, 1, envelope), (values{0}));
+    EXPECT_EQ(trace(song, 1, volume), (values{0}));
     EXPECT_EQ(std::tuple(channel(0).voice->volume, channel(0).fadeout), std::tuple(0, 65536 - 200));
+}
+
+TEST_F(xm_pattern_player, a_new_note_restarts_the_envelope_from_the_level_it_had) {
+    // The first point lies at tick 2: until then a new note's envelope holds the level the channel
+    // was at (none on the first note), rather than dropping to silence.
+    const xmw_instrument inst = enveloped({{2, 64}, {6, 32}}, -1);
+    xm_song* song = load(one_channel(1, 64, {{49, 1, 0, 0, 0}, {}, {}, {}, {49, 1, 0, 0, 0}}, &inst));
+    EXPECT_EQ(trace(song, 7, envelope), (values{0, 0, 64, 56, 56, 56, 64}));
 }
 
 TEST_F(xm_pattern_player, envelope_loop_and_position_effect) {

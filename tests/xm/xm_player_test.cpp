@@ -40,10 +40,12 @@ xmw_module counting_module() {
 }
 
 // Moves the virtual clock in 10 ms steps (less than a block) and waits for the output thread to refill
-// behind the device after each, as a real device and thread would run together.
-void play_for(double seconds) {
+// behind the device after each, as a real device and thread would run together. With linger, the
+// thread also gets time to poll at every step, as it does on a real device, not only at a block's end.
+void play_for(double seconds, bool linger = false) {
     for (double t = 0; t < seconds - 1e-9; t += 0.01) {
         headless_advance(0.01);
+        if (linger) std::this_thread::sleep_for(std::chrono::milliseconds(15));
         uint64_t frames = static_cast<uint64_t>(std::llround(headless_time() * 44100.0));
         int playing = static_cast<int>((frames % 1768) / 884);
         auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
@@ -110,6 +112,40 @@ TEST_F(xm_player_interface, device_plays_exactly_the_offline_block_sequence) {
     std::memcpy(heard.data(), played.data(), played.size());
     offline.resize(heard.size());
     EXPECT_TRUE(heard == offline);
+}
+
+TEST_F(xm_player_interface, a_failed_position_read_leaves_the_ring_in_phase) {
+    std::vector<uint8_t> bytes = xmw_build(counting_module());
+    std::vector<int16_t> offline = render_blocks(bytes, 60);
+    ASSERT_EQ(xm_load_from_memory(bytes.data(), bytes.size()), 1);
+    ASSERT_TRUE(xm_play());
+    ASSERT_NO_FATAL_FAILURE(play_for(0.1));
+    // The output thread is the only caller until play_for goes on: it meets the failure.
+    headless_audio_fail_positions(1);
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (headless_audio_position_failures_left() > 0 && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    ASSERT_EQ(headless_audio_position_failures_left(), 0);
+    // Most steps end within 64 frames of a block's end, where a ring out of phase refills the block
+    // still playing.
+    ASSERT_NO_FATAL_FAILURE(play_for(0.5, true));
+    ASSERT_NO_FATAL_FAILURE(play_for(0.4));
+    ASSERT_TRUE(headless_audio_settle());
+    std::vector<uint8_t> played = headless_audio_played();
+    ASSERT_EQ(played.size(), 44100u * 4);
+    std::vector<int16_t> heard(played.size() / 2);
+    std::memcpy(heard.data(), played.data(), played.size());
+    offline.resize(heard.size());
+    EXPECT_TRUE(heard == offline);
+}
+
+TEST_F(xm_player_interface, a_song_without_a_tick_function_is_not_started) {
+    xm_song* song = load(counting_module(), false);
+    ASSERT_NE(song, nullptr);
+    song->tick_function = nullptr;
+    EXPECT_FALSE(xm_prepare_song(song));
+    EXPECT_FALSE(xm_play());
+    EXPECT_EQ(headless_audio_opened(), 0);
 }
 
 TEST_F(xm_player_interface, replay_restarts_from_the_top_and_a_new_load_releases_the_device) {

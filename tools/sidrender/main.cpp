@@ -13,6 +13,9 @@ namespace {
 
 constexpr uint32_t rate = 44100;
 constexpr uint32_t frame_samples = 882;
+// The longest render whose sizes fit the WAV header's 32-bit fields (the RIFF size is 36 + data bytes).
+constexpr long max_seconds = static_cast<long>((uint64_t{0xFFFFFFFF} - 36) / (rate * 2));
+static_assert(36 + static_cast<uint64_t>(max_seconds) * rate * 2 <= 0xFFFFFFFFu);
 
 int fail(const std::string& reason) {
     std::fprintf(stderr, "sidrender: %s\n", reason.c_str());
@@ -57,8 +60,10 @@ int main(int argc, char** argv) {
         if (arg == "--song" || arg == "--seconds") {
             if (i + 1 >= argc) return fail(arg + " needs a number");
             long& target = arg == "--song" ? song : seconds;
-            if (!parse_number(argv[++i], arg == "--song" ? 255 : 86400, target)) {
-                return fail(arg + " takes a whole number" + (arg == "--song" ? " from 0 to 255" : " up to 86400"));
+            if (!parse_number(argv[++i], arg == "--song" ? 255 : max_seconds, target)) {
+                return fail(arg + " takes a whole number" +
+                            (arg == "--song" ? std::string(" from 0 to 255")
+                                             : " up to " + std::to_string(max_seconds) + " (the longest a WAV file holds)"));
             }
         } else {
             paths.push_back(argv[i]);
@@ -96,7 +101,6 @@ int main(int argc, char** argv) {
     const uint32_t frames = static_cast<uint32_t>(seconds) * (rate / frame_samples);
     const uint32_t data_bytes = frames * frame_samples * 2;
     std::vector<uint8_t> wav;
-    wav.reserve(44 + data_bytes);
     wav.insert(wav.end(), {'R', 'I', 'F', 'F'});
     put32(wav, 36 + data_bytes);
     wav.insert(wav.end(), {'W', 'A', 'V', 'E', 'f', 'm', 't', ' '});
@@ -109,15 +113,18 @@ int main(int argc, char** argv) {
     put16(wav, 16);
     wav.insert(wav.end(), {'d', 'a', 't', 'a'});
     put32(wav, data_bytes);
-    int16_t samples[frame_samples];
-    for (uint32_t f = 0; f < frames; ++f) {
-        psid_render_frame(machine, samples, frame_samples);
-        for (int16_t s : samples) put16(wav, static_cast<uint16_t>(s));
-    }
 
+    // Written a frame at a time: the longest render is 4 GB.
     std::FILE* out = std::fopen(paths[1], "wb");
     if (!out) return fail(std::string("cannot write ") + paths[1]);
-    const bool written = std::fwrite(wav.data(), 1, wav.size(), out) == wav.size();
+    bool written = std::fwrite(wav.data(), 1, wav.size(), out) == wav.size();
+    int16_t samples[frame_samples];
+    for (uint32_t f = 0; f < frames && written; ++f) {
+        psid_render_frame(machine, samples, frame_samples);
+        wav.clear();
+        for (int16_t s : samples) put16(wav, static_cast<uint16_t>(s));
+        written = std::fwrite(wav.data(), 1, wav.size(), out) == wav.size();
+    }
     if (std::fclose(out) != 0 || !written) return fail(std::string("cannot write ") + paths[1]);
     return 0;
 }

@@ -41,6 +41,10 @@ std::vector<uint8_t> wav_header(uint32_t data_bytes) {
     return h;
 }
 
+// The longest render: an hour, whose sizes (rounded up to whole blocks) fit the WAV header easily.
+constexpr double max_seconds = 3600.0;
+static_assert(36 + (max_seconds * xm_mix_rate + 884) * 4 < 4294967295.0);
+
 int usage() {
     std::fprintf(stderr, "usage: xmrender [--seconds N] INPUT.xm OUTPUT.wav\n");
     return 1;
@@ -56,7 +60,7 @@ int main(int argc, char** argv) {
             if (i + 1 >= argc) return usage();
             char* end = nullptr;
             seconds = std::strtod(argv[++i], &end);
-            if (!end || *end != '\0' || !(seconds > 0.0) || seconds > 3600.0) {
+            if (!end || *end != '\0' || !(seconds > 0.0) || seconds > max_seconds) {
                 std::fprintf(stderr, "xmrender: --seconds wants a number of seconds from 0 to 3600\n");
                 return 1;
             }
@@ -77,8 +81,8 @@ int main(int argc, char** argv) {
         return 1;
     }
     if (!xm_load_from_memory(bytes.data(), bytes.size())) {
-        std::fprintf(stderr, "xmrender: %s: module rejected (more than 32 channels, 256 patterns, 128 "
-                     "instruments or 16 samples in an instrument)\n", files[0]);
+        const char* problem = xm_player_state.load_problem;
+        std::fprintf(stderr, "xmrender: %s: module rejected: %s\n", files[0], problem ? problem : "unknown reason");
         return 1;
     }
     xm_song* song = xm_player_state.current_song;

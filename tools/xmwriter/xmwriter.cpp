@@ -2,6 +2,7 @@
 #include "tools/xmwriter/xmwriter.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstdio>
 
 namespace {
@@ -52,6 +53,37 @@ void write_envelope_points(out_bytes& o, const xmw_envelope& e) {
     }
 }
 
+// The 16-byte delta table and the nibble-packed indices of a 4-bit ADPCM sample.
+void write_adpcm(out_bytes& o, const std::vector<int16_t>& data) {
+    std::vector<int8_t> table;
+    int8_t previous = 0;
+    for (int16_t v : data) {
+        auto delta = static_cast<int8_t>(static_cast<uint8_t>(v - previous));
+        previous = static_cast<int8_t>(v);
+        if (std::find(table.begin(), table.end(), delta) == table.end()) table.push_back(delta);
+    }
+    if (table.size() > 16) table = {0, 1, 2, 4, 8, 16, 32, 64, -1, -2, -4, -8, -16, -32, -64, -128};
+    table.resize(16, 0);
+    for (int8_t d : table) o.u8(static_cast<uint8_t>(d));
+    uint8_t value = 0;  // what a reader has decoded so far
+    uint8_t pending = 0;
+    for (size_t k = 0; k < data.size(); ++k) {
+        const auto want = static_cast<uint8_t>(data[k]);
+        size_t best = 0;
+        for (size_t i = 1; i < 16; ++i) {
+            auto miss = [&](size_t j) { return std::abs(static_cast<int8_t>(static_cast<uint8_t>(value + table[j] - want))); };
+            if (miss(i) < miss(best)) best = i;
+        }
+        value = static_cast<uint8_t>(value + table[best]);
+        if (k % 2 == 0) {
+            pending = static_cast<uint8_t>(best);
+        } else {
+            o.u8(pending | static_cast<uint32_t>(best << 4));
+        }
+    }
+    if (data.size() % 2) o.u8(pending);
+}
+
 uint8_t envelope_type(const xmw_envelope& e) {
     return static_cast<uint8_t>((e.on ? 1 : 0) | (e.sustain ? 2 : 0) | (e.loop ? 4 : 0));
 }
@@ -71,7 +103,7 @@ std::vector<uint8_t> xmw_build(const xmw_module& m) {
     o.text(m.name, 20);
     o.u8(0x1A);
     o.text("xmwriter", 20);
-    o.u16(0x0104);
+    o.u16(m.version);
     o.u32(276);  // header size from here: 20 bytes of fields and the 256-byte order table
     o.u16(static_cast<uint32_t>(m.orders.size()));
     o.u16(m.restart);
@@ -139,10 +171,14 @@ std::vector<uint8_t> xmw_build(const xmw_module& m) {
             o.u8(s.raw_type ? s.raw_type : type);
             o.u8(s.panning);
             o.u8(static_cast<uint8_t>(s.relative_note));
-            o.u8(0);
+            o.u8(s.adpcm && !s.sixteen_bit ? 0xAD : 0);
             o.text(s.name, 22);
         }
         for (const xmw_sample& s : inst.samples) {
+            if (s.adpcm && !s.sixteen_bit) {
+                if (!s.data.empty()) write_adpcm(o, s.data);
+                continue;
+            }
             // Stored as differences between neighbouring values.
             uint16_t previous = 0;
             for (int16_t v : s.data) {

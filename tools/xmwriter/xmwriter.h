@@ -1,5 +1,6 @@
 // The module writer: composes XM module files from code (header, packed patterns, instruments with
-// envelopes, delta-encoded 8- and 16-bit samples with forward and ping-pong loops).
+// envelopes, delta-encoded 8- and 16-bit samples with forward and ping-pong loops, 4-bit ADPCM-packed
+// 8-bit samples, instruments with any number of samples).
 #pragma once
 #include <array>
 #include <cstdint>
@@ -55,11 +56,15 @@ struct xmw_sample {
     int8_t relative_note = 0;
     std::string name;
     uint8_t raw_type = 0;  // when non-zero, written as the type byte instead of the derived one
+    // 8-bit only: packed as 4-bit ADPCM (marked 0xAD in the reserved byte): a table of 16 deltas, then
+    // one table index per value, two to a byte. Exact when the values step by at most 16 distinct
+    // deltas (the first step is from 0); otherwise each step takes the nearest delta of a fixed table.
+    bool adpcm = false;
 };
 
 struct xmw_instrument {
     std::string name;
-    std::vector<xmw_sample> samples;  // up to 16 in a valid module
+    std::vector<xmw_sample> samples;  // trackers write more than 16; players keep the first 16
     std::array<uint8_t, 96> sample_map{};
     xmw_envelope volume_envelope;
     xmw_envelope panning_envelope;
@@ -70,6 +75,7 @@ struct xmw_instrument {
 
 struct xmw_module {
     std::string name = "kestravon";
+    uint16_t version = 0x0104;  // the format version field; the layout written is always 0x0104's
     uint16_t channels = 4;
     uint16_t tempo = 6;
     uint16_t bpm = 125;

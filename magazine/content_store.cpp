@@ -1,5 +1,5 @@
 // The content store: page tables filled from the compiled pages, and load_page.
-#include "shell/content_store.h"
+#include "magazine/content_store.h"
 
 #include <algorithm>
 

@@ -1,9 +1,9 @@
 // The mouse pointer images and their drawing.
-#include "shell/pointer.h"
+#include "magazine/pointer.h"
 
 #include "render/framebuffer.h"
-#include "shell/program_data.h"
-#include "shell/shell_state.h"
+#include "magazine/program_data.h"
+#include "magazine/shell_state.h"
 
 pointer_images_t pointer_images;
 

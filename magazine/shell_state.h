@@ -27,5 +27,7 @@ struct shell_state_t {
     int32_t bar_width = 12;      // pixel pitch of the note bars
     int32_t bar_rest = 147;      // screen row of an idle note bar's foot
     int32_t tune_channels = 0;   // channel count of the playing module
+    int32_t key_focus = 0;       // keyboard highlight: 1.. in reading order (see key_focus.h), 0 = none
+    int32_t focus_mouse_x = 0, focus_mouse_y = 0;  // where the mouse was when the highlight moved
 };
 extern shell_state_t shell_state;

@@ -1,5 +1,5 @@
 // The program data list and its read cursor.
-#include "shell/program_data.h"
+#include "magazine/program_data.h"
 
 #include <array>
 #include <cstddef>

@@ -1,4 +1,4 @@
 // The one instance of the shell state.
-#include "shell/shell_state.h"
+#include "magazine/shell_state.h"
 
 shell_state_t shell_state;
