@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Installs what building, running and testing need on Debian 12, when it is missing (through sudo when not root).
 # With --windows also the Windows cross compiler, Wine and a sound server for the Windows executable's tests.
+# libclang-rt-dev carries the fuzzer and sanitizer runtimes clang links (only recommended by clang).
 set -euo pipefail
-packages=(cmake ninja-build g++ clang pkg-config libsdl2-dev libgtest-dev libgmock-dev libbenchmark-dev
+packages=(cmake ninja-build g++ clang libclang-rt-dev pkg-config libsdl2-dev libgtest-dev libgmock-dev libbenchmark-dev
           xvfb xdotool imagemagick x11-utils sox hunspell hunspell-en-us)
 if [ "${1:-}" = "--windows" ]; then
     packages+=(g++-mingw-w64-x86-64-posix wine wine64 pulseaudio pulseaudio-utils)
