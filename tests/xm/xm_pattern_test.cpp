@@ -159,6 +159,11 @@ TEST_F(xm_pattern_player, volume_column_and_limited_volumes) {
     song = load(one_channel(2, 4, {{49, 1, 0, 0x0C, 0x50}, {0, 0, 0, 0x11, 0x0F}, {0, 0, 0, 0x10, 0x50}}));
     EXPECT_EQ(trace(song, 5, [&] { return song->global_volume; }), (values{64, 64, 64, 49, 64}));
     EXPECT_EQ(channel(0).volume, 64);
+
+    // A0C slides down by 12 on the later ticks and stops at 0, A00 takes the memory, AF0 slides up to 64.
+    song = load(one_channel(3, 8, {{49, 1, 0, 0x0A, 0x0C}, {0, 0, 0, 0x0A, 0}, {0, 0, 0, 0x0A, 0xF0}, {0, 0, 0, 0x0A, 0},
+                                   {0, 0, 0, 0x0A, 0}}));
+    EXPECT_EQ(trace(song, 15, volume), (values{40, 28, 16, 16, 4, 0, 0, 15, 30, 30, 45, 60, 60, 64, 64}));
 }
 
 TEST_F(xm_pattern_player, tremolo_offset_stays_after_the_effect_ends) {
