@@ -101,15 +101,11 @@ void draw_intro_lines();
 void draw_centred_line(const std::string& text, int32_t y);
 // One embossed glyph (sheet column g) at (x, y): shadow, highlight, then ink in the line gradient.
 void draw_big_glyph(int32_t g, int32_t x, int32_t y);
-// The same glyph written cell by cell from the widened sheet and palette; kept beside the fast version.
-void draw_big_glyph_plain(int32_t g, int32_t x, int32_t y);
 // Moves the scroller by step (at most 5 pixels, none while paused) and draws it.
 void draw_scroller();
 // Draws up to 28 characters of text on the wave from column x; "a" draws as a blank cell.
 void draw_scroller_text(const std::string& text, int32_t x);
 // One glyph on the wave with its upside-down, fading reflection below.
 void draw_wave_glyph(int32_t g, int32_t x);
-// The same glyph written cell by cell from the widened sheet and palette; kept beside the fast version.
-void draw_wave_glyph_plain(int32_t g, int32_t x);
 // Sheet column of the glyph for character ch (its upper-case form), or -1 when it has none.
 int32_t big_glyph_column(char ch);

@@ -169,20 +169,6 @@ void draw_big_glyph(int32_t g, int32_t x, int32_t y) {
         }
 }
 
-void draw_big_glyph_plain(int32_t g, int32_t x, int32_t y) {
-    int32_t c0 = 0, c1 = 0;
-    glyph_span(x, 1, 799, c0, c1);
-    for (int32_t c = c0; c <= c1; ++c)
-        for (int32_t r = 0; r < 32; ++r)
-            if (ink_plain(g, c, r) && x + c + 1 <= 799) frame_pixel(x + c + 1, y + r + 1) = shadow_colour;
-    for (int32_t c = c0; c <= c1; ++c)
-        for (int32_t r = 0; r < 32; ++r)
-            if (ink_plain(g, c, r)) frame_pixel(x + c - 1, y + r - 1) = highlight_colour;
-    for (int32_t c = c0; c <= c1; ++c)
-        for (int32_t r = 0; r < 32; ++r)
-            if (ink_plain(g, c, r)) frame_pixel(x + c, y + r) = intro_state.line_gradient[static_cast<size_t>(y + r)];
-}
-
 // ---- scroller ----
 
 void draw_scroller() {
@@ -249,33 +235,4 @@ void draw_wave_glyph(int32_t g, int32_t x) {
             frame_pixel(xx, y + r) = intro_state.scroller_gradient[static_cast<size_t>(y + r)];
         }
     }
-}
-
-void draw_wave_glyph_plain(int32_t g, int32_t x) {
-    int32_t c0 = 0, c1 = 0;
-    glyph_span(x, 1, 798, c0, c1);
-    const auto& refl = intro_state.reflection_gradient;
-    const auto refl_y = [x](int32_t c) { return intro_state.wave_reflection[static_cast<size_t>(x + c)]; };
-    const auto up_y = [x](int32_t c) { return intro_state.wave_upright[static_cast<size_t>(x + c)]; };
-    for (int32_t c = c0; c <= c1; ++c)
-        for (int32_t r = 0; r < 32; ++r)
-            if (ink_plain(g, c, 31 - r) && refl_y(c) + r < reflection_floor)
-                frame_pixel(x + c + 1, refl_y(c) + r + 1) = refl[static_cast<size_t>(refl_y(c) + r + 20)];
-    for (int32_t c = c0; c <= c1; ++c)
-        for (int32_t r = 0; r < 32; ++r)
-            if (ink_plain(g, c, 31 - r) && refl_y(c) + r < reflection_floor)
-                frame_pixel(x + c - 1, refl_y(c) + r - 1) = refl[static_cast<size_t>(refl_y(c) + r - 20)];
-    for (int32_t c = c0; c <= c1; ++c)
-        for (int32_t r = 0; r < 32; ++r)
-            if (ink_plain(g, c, 31 - r) && refl_y(c) + r < reflection_floor)
-                frame_pixel(x + c, refl_y(c) + r) = refl[static_cast<size_t>(refl_y(c) + r)];
-    for (int32_t c = c0; c <= c1; ++c)
-        for (int32_t r = 0; r < 32; ++r)
-            if (ink_plain(g, c, r)) frame_pixel(x + c + 1, up_y(c) + r + 1) = shadow_colour;
-    for (int32_t c = c0; c <= c1; ++c)
-        for (int32_t r = 0; r < 32; ++r)
-            if (ink_plain(g, c, r)) frame_pixel(x + c - 1, up_y(c) + r - 1) = highlight_colour;
-    for (int32_t c = c0; c <= c1; ++c)
-        for (int32_t r = 0; r < 32; ++r)
-            if (ink_plain(g, c, r)) frame_pixel(x + c, up_y(c) + r) = intro_state.scroller_gradient[static_cast<size_t>(up_y(c) + r)];
 }

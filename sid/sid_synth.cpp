@@ -208,7 +208,8 @@ inline uint8_t voice_waveform(sid_voice& voice, const sid_voice& source) {
     }
     // The source wrapped on its latest advance exactly when its counter is below its increment.
     if ((voice.control & 0x02) && source.phase_counter < source.increment) {
-        voice.phase_counter = (source.phase_counter * voice.increment) / source.increment;
+        // In 64 bits: the product of a counter (28 bits) and an increment overflows 32.
+        voice.phase_counter = static_cast<uint32_t>(uint64_t{source.phase_counter} * voice.increment / source.increment);
     }
     const uint32_t counter = voice.phase_counter;
     uint8_t triangle = static_cast<uint8_t>(counter >> 19);

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -115,128 +116,70 @@ TEST(FontcChecker, AcceptsLatin1GlyphsAndCrlfLines) {
     EXPECT_EQ(r.data[at(11, (0xE9 - 32) * 9 + 1)], 200);
 }
 
-TEST(FontcChecker, RejectsBadBlocksNamingTheirLine) {
+// Every bad source is refused with "font.txt:<line>:" and the reason. Each case edits the valid source
+// and says at which offset of the edited text the error's line is.
+TEST(FontcChecker, RejectsBadSourcesNamingTheirLine) {
     struct bad_case {
-        const char* what;
-        const char* find;
-        const char* with;
+        std::string (*edit)(std::string, size_t& at);
         const char* message;
     };
+    // Replaces the first `what` after glyph `header` by `with`; the line is the replacement's.
+    static constexpr auto in_a = [](std::string s, size_t& at, const char* what, const char* with) {
+        at = s.find(what, s.find("char U+0041\n"));
+        return s.replace(at, std::strlen(what), with);
+    };
     const bad_case cases[] = {
-        {"short row", "|    #    |", "|    #   |", "9 level characters"},
-        {"long row", "|    #    |", "|    #     |", "9 level characters"},
-        {"no closing bar", "|    #    |", "|    #    #", "9 level characters"},
-        {"unknown level", "|    #    |", "|    x    |", "unknown level character 'x' in column 5"},
-        {"non-ASCII level", "|    #    |", "|    \xC3\xA9   |", "non-ASCII"},
-        {"row outside a block", "style 1\n", "|         |\nstyle 1\n", "outside a block"},
-        {"bad style", "style 2\n", "style 3\n", "'style 1' or 'style 2'"},
-        {"unknown directive", "style 1\n", "stlye 1\n", "unknown line 'stlye'"},
+        {[](std::string s, size_t& at) { return in_a(s, at, "|    #    |", "|    #   |"); }, "9 level characters"},
+        {[](std::string s, size_t& at) { return in_a(s, at, "|    #    |", "|    #    #"); }, "9 level characters"},
+        {[](std::string s, size_t& at) { return in_a(s, at, "|    #    |", "|    x    |"); },
+         "unknown level character 'x' in column 5"},
+        {[](std::string s, size_t& at) { return in_a(s, at, "|    #    |", "|    \xC3\xA9   |"); }, "non-ASCII"},
+        {[](std::string s, size_t& at) { return in_a(s, at, "style 1\n", "|         |\nstyle 1\n"); }, "outside a block"},
+        {[](std::string s, size_t& at) { return in_a(s, at, "style 2\n", "style 3\n"); }, "'style 1' or 'style 2'"},
+        {[](std::string s, size_t& at) { return in_a(s, at, "style 1\n", "stlye 1\n"); }, "unknown line 'stlye'"},
+        {[](std::string s, size_t& at) { return in_a(s, at, "char U+0041\n", "char U+0041 B\n"); }, "must agree"},
+        {[](std::string s, size_t& at) { return in_a(s, at, "char U+0041\n", "char U+0041 \xC3\n"); }, "not one valid UTF-8"},
+        {[](std::string s, size_t& at) { return in_a(s, at, "char U+0041\n", "char U+0100\n"); }, "no cell"},
+        {[](std::string s, size_t& at) { return in_a(s, at, "char U+0041\n", "char 65\n"); }, "expected 'char U+XXXX'"},
+        // Eleven rows are reported at the block's 'style' line, thirteen at the extra row.
+        {[](std::string s, size_t& at) {
+             at = s.find("style 1\n", s.find("char U+0042\n"));
+             return s.erase(s.find("|         |\n", at), 12);
+         }, "U+0042 'B' style 1 block has 11 rows"},
+        {[](std::string s, size_t& at) {
+             at = s.find("style 2\n", s.find("char U+0042\n"));
+             return s.insert(at, "|         |\n");
+         }, "U+0042 'B' style 1 block has more than 12"},
+        // 'B' relabelled as 'A' is a duplicate naming the first (line 896).
+        {[](std::string s, size_t& at) {
+             at = s.find("char U+0042\n");
+             return s.replace(at, 11, "char U+0041");
+         }, "U+0041 'A' defined twice (first on line 896)"},
+        {[](std::string s, size_t& at) {
+             at = s.find("char U+0043\n");
+             return s.erase(s.find("style 2\n", at), 8 + 12 * 12);
+         }, "U+0043 'C' has no style 2 block"},
+        {[](std::string s, size_t& at) { return s.insert(at = s.find("char U+0020"), "level | 9\n"); }, "other than space and '|'"},
+        {[](std::string s, size_t& at) { return s.insert(at = s.find("char U+0020"), "level . 70\n"); }, "given twice"},
+        {[](std::string s, size_t& at) { return s.insert(at = s.find("char U+0020"), "level x 0\n"); }, "1..255"},
+        {[](std::string s, size_t& at) {
+             at = s.find("shade");
+             return s.replace(at, s.find('\n', at) - at, "shade 100 100");
+         }, "12 percentages"},
+        {[](std::string s, size_t& at) { return s.replace(at = s.find("shade"), 5, "shade 13"); }, "found more"},
     };
     for (const bad_case& c : cases) {
-        int line = 0;
-        std::string src = replace_in_glyph(valid_source(), "char U+0041", c.find, c.with, &line);
-        compiled r = compile(src);
-        EXPECT_FALSE(r.ok) << c.what;
-        EXPECT_NE(r.error.find(at_line(line)), std::string::npos) << c.what << ": " << r.error;
-        EXPECT_NE(r.error.find(c.message), std::string::npos) << c.what << ": " << r.error;
+        size_t at = 0;
+        const std::string src = c.edit(valid_source(), at);
+        const compiled r = compile(src);
+        EXPECT_FALSE(r.ok) << c.message;
+        EXPECT_TRUE(r.error.starts_with(at_line(line_of(src, at)) + " ")) << c.message << ": " << r.error;
+        EXPECT_NE(r.error.find(c.message), std::string::npos) << r.error;
     }
-}
-
-TEST(FontcChecker, RejectsBlocksOfTheWrongHeight) {
-    // Eleven rows: reported at the block's 'style' line.
+    // Without a glyph for a code, or with a level declared after the glyphs.
     std::string src = valid_source();
-    size_t h = src.find("char U+0042\n");
-    size_t style = src.find("style 1\n", h);
-    src.erase(src.find("|         |\n", style), 12);
-    compiled r = compile(src);
-    EXPECT_FALSE(r.ok);
-    EXPECT_NE(r.error.find(at_line(line_of(src, style)) + " U+0042 'B' style 1 block has 11 rows"),
-              std::string::npos)
-        << r.error;
-
-    // Thirteen rows: reported at the extra row.
-    src = valid_source();
-    h = src.find("char U+0042\n");
-    size_t extra = src.find("style 2\n", h);
-    src.insert(extra, "|         |\n");
-    r = compile(src);
-    EXPECT_FALSE(r.ok);
-    EXPECT_NE(r.error.find(at_line(line_of(src, extra)) + " U+0042 'B' style 1 block has more than 12"),
-              std::string::npos)
-        << r.error;
-}
-
-TEST(FontcChecker, RejectsDuplicateMissingAndMislabelledCodes) {
-    std::string src = valid_source();
-    // 'B' relabelled as 'A': a duplicate (naming the first) and, at the end, 'B' missing.
-    size_t b = src.find("char U+0042\n");
-    src.replace(b, 11, "char U+0041");
-    compiled r = compile(src);
-    EXPECT_FALSE(r.ok);
-    EXPECT_NE(r.error.find(at_line(line_of(src, b)) + " U+0041 'A' defined twice (first on line " +
-                           std::to_string(line_of(src, src.find("char U+0041\n")))),
-              std::string::npos)
-        << r.error;
-
-    src = valid_source();
-    size_t start = src.find("char U+0042\n");
-    src.erase(start, src.find("char U+0043\n") - start);
-    r = compile(src);
-    EXPECT_FALSE(r.ok);
-    EXPECT_NE(r.error.find("no glyph for U+0042 'B'"), std::string::npos) << r.error;
-
-    const std::pair<const char*, const char*> headers[] = {
-        {"char U+0041 B", "must agree"},
-        {"char U+0041 \xC3", "not one valid UTF-8"},
-        {"char U+001F", "no cell"},
-        {"char U+0100", "no cell"},
-        {"char 65", "expected 'char U+XXXX'"},
-    };
-    for (const auto& [header, message] : headers) {
-        src = valid_source();
-        size_t p = src.find("char U+0041\n");
-        src.replace(p, 11, header);
-        r = compile(src);
-        EXPECT_FALSE(r.ok) << header;
-        EXPECT_NE(r.error.find(at_line(line_of(src, p)) + " "), std::string::npos) << r.error;
-        EXPECT_NE(r.error.find(message), std::string::npos) << header << ": " << r.error;
-    }
-}
-
-TEST(FontcChecker, RejectsMissingStylesAndBadDeclarations) {
-    std::string src = valid_source();
-    size_t head = src.find("char U+0043\n");
-    size_t s2 = src.find("style 2\n", head);
-    src.erase(s2, 8 + 12 * 12);
-    compiled r = compile(src);
-    EXPECT_FALSE(r.ok);
-    EXPECT_NE(r.error.find(at_line(line_of(src, head)) + " U+0043 'C' has no style 2 block"),
-              std::string::npos)
-        << r.error;
-
-    const std::pair<const char*, const char*> declarations[] = {
-        {"level | 9\n", "other than space and '|'"},
-        {"level . 70\n", "given twice"},
-        {"level x 0\n", "1..255"},
-        {"shade 100 100\n", "12 percentages"},
-        {"shade 1 2 3 4 5 6 7 8 9 10 11 12 13\n", "found more"},
-    };
-    for (const auto& [declaration, message] : declarations) {
-        src = valid_source();
-        if (std::string(declaration).rfind("shade", 0) == 0) {
-            size_t old = src.find("shade");
-            src.erase(old, src.find('\n', old) + 1 - old);
-        }
-        size_t p = src.find("char U+0020");
-        src.insert(p, declaration);
-        r = compile(src);
-        EXPECT_FALSE(r.ok) << declaration;
-        EXPECT_NE(r.error.find(at_line(line_of(src, p)) + " "), std::string::npos) << r.error;
-        EXPECT_NE(r.error.find(message), std::string::npos) << declaration << ": " << r.error;
-    }
-    // Levels come first: a glyph compiled before a level would have been read with the wrong table.
-    src = valid_source() + "level x 9\n";
-    r = compile(src);
-    EXPECT_FALSE(r.ok);
-    EXPECT_NE(r.error.find("before the first glyph"), std::string::npos) << r.error;
+    const size_t b = src.find("char U+0042\n");
+    EXPECT_NE(compile(src.substr(0, b) + src.substr(src.find("char U+0043\n"))).error.find("no glyph for U+0042 'B'"),
+              std::string::npos);
+    EXPECT_NE(compile(src + "level x 9\n").error.find("before the first glyph"), std::string::npos);
 }

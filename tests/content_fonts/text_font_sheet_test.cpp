@@ -89,15 +89,3 @@ TEST(TextFontSheet, HeadingFaceIsBolderAndDarkensDownward) {
     }
     EXPECT_GT(top, bottom);
 }
-
-TEST(TextFontSheet, PaletteIsGreyFromBlack) {
-    const unsigned char* palette = text_font_data + text_font_sheet_width * text_font_sheet_height;
-    EXPECT_EQ(palette[0], 0);
-    EXPECT_EQ(palette[1], 0);
-    EXPECT_EQ(palette[2], 0);
-    for (int i = 0; i < 256; ++i) {
-        EXPECT_EQ(palette[i * 3], palette[i * 3 + 1]) << i;
-        EXPECT_EQ(palette[i * 3], palette[i * 3 + 2]) << i;
-    }
-    EXPECT_EQ(palette[255 * 3], 255);
-}

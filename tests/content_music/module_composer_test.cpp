@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <tuple>
 
 #include "content/modules/compose.h"
 #include "content/modules/synth.h"
@@ -22,15 +23,13 @@ TEST(ModuleComposer, TrackTokensBecomeCellsAndEchoesRepeatLaterAndQuieter) {
     const int p = compose_pattern(c, 8);
     const auto cell = [&](int row, int ch) { return c.module.patterns[0].cells[static_cast<size_t>(row * 2 + ch)]; };
     compose_track(c, p, 1, 2, "E5@40 . ^ | A5~ C4", 3, 12);
-    EXPECT_EQ(cell(2, 1).note, note_number("E6"));
-    EXPECT_EQ(cell(2, 1).instrument, 3);
-    EXPECT_EQ(cell(2, 1).volume, 0x10 + 40);
-    EXPECT_EQ(cell(3, 1).note, 0);
-    EXPECT_EQ(cell(4, 1).note, 97);
-    EXPECT_EQ(cell(5, 1).note, note_number("A6"));
-    EXPECT_EQ(cell(5, 1).instrument, 0);  // a slide keeps the sounding sample
-    EXPECT_EQ(cell(5, 1).effect, 3);
-    EXPECT_EQ(cell(6, 1).note, note_number("C5"));
+    // {note, instrument, volume, effect} on rows 2 to 6; a slide keeps the sounding sample.
+    const auto at = [&](int row) { return std::tuple(int{cell(row, 1).note}, int{cell(row, 1).instrument}, int{cell(row, 1).volume}, int{cell(row, 1).effect}); };
+    EXPECT_EQ(at(2), std::tuple(note_number("E6"), 3, 0x10 + 40, 0));
+    EXPECT_EQ(at(3), std::tuple(0, 0, 0, 0));
+    EXPECT_EQ(std::get<0>(at(4)), 97);
+    EXPECT_EQ(at(5), std::tuple(note_number("A6"), 0, 0, 3));
+    EXPECT_EQ(std::get<0>(at(6)), note_number("C5"));
     EXPECT_EQ(cell(0, 0).note, 0);  // channel 0 untouched
 
     c = compose_begin("t", 2, 6, 125);

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <new>
+#include <tuple>
 #include <vector>
 
 #include "platform/headless/headless.h"
@@ -49,21 +50,13 @@ protected:
 
 }  // namespace
 
-TEST_F(Display, ConfigurationDefaultsAndRules) {
+TEST_F(Display, ConfigurationRules) {
     display_state = display_state_t{};
-    EXPECT_EQ(display_state.ask, 0);
-    EXPECT_EQ(display_state.question, "Fullscreen Mode ?");
-    EXPECT_EQ(display_state.windowed, 1);
-    EXPECT_EQ(display_state.borderless, 0);
-    EXPECT_EQ(display_state.close_on_escape, 1);
-
     display_configure(0, "", 0, 1);  // empty text keeps the default
     EXPECT_EQ(display_state.question, "Fullscreen Mode ?");
     EXPECT_EQ(display_state.windowed, 0);
-    display_configure(1, "THE KESTRAVON PREVIEW\rFULL SCREEN?", 1, 0);  // with ask, windowed is left
-    EXPECT_EQ(display_state.question, "THE KESTRAVON PREVIEW\rFULL SCREEN?");
-    EXPECT_EQ(display_state.windowed, 0);
-    EXPECT_EQ(display_state.borderless, 0);
+    display_configure(1, "Q", 1, 0);  // with ask, windowed is left
+    EXPECT_EQ(std::tuple(display_state.question, display_state.windowed), std::tuple("Q", 0));
 }
 
 TEST_F(Display, OpenFailsCleanly) {

@@ -1,41 +1,10 @@
-// The program data list and the pointer images drawn from it.
+// The pointer images drawn from the program data, clipped at the frame.
 #include <gtest/gtest.h>
 
 #include "render/framebuffer.h"
 #include "magazine/pointer.h"
 #include "magazine/program_data.h"
 #include "magazine/shell_state.h"
-
-TEST(ProgramData, PointerShapeComesFirstThenTheButtonTable) {
-    program_data_rewind();
-    EXPECT_EQ(program_data_remaining(), 121 + 100);
-    build_pointer_images();
-    // The first button record follows the shape: exit on 'Grunge' at 35, 40, 88 x 19.
-    EXPECT_EQ(program_data_read(), 35);
-    EXPECT_EQ(program_data_read(), 40);
-    EXPECT_EQ(program_data_read(), 88);
-    EXPECT_EQ(program_data_read(), 19);
-    while (program_data_remaining() > 1) program_data_read();
-    EXPECT_EQ(program_data_read(), 8);  // the last value: tune 4's 'Carbon' height
-    EXPECT_EQ(program_data_read(), 0);  // an exhausted list reads 0
-}
-
-TEST(Pointer, ImagesCarryTheShapeInBothColourSets) {
-    program_data_rewind();
-    build_pointer_images();
-    const auto& normal = pointer_images.image[0];
-    const auto& hover = pointer_images.image[1];
-    EXPECT_EQ(normal[0], 0x111133u);       // row 0: 1
-    EXPECT_EQ(normal[11 + 1], 0x8888AAu);  // row 1: 2
-    EXPECT_EQ(normal[11 + 2], 0xCCCCEEu);  // row 1: 3
-    EXPECT_EQ(normal[22 + 1], 0x555577u);  // row 2: 4
-    EXPECT_EQ(normal[9], 0u);              // transparent
-    EXPECT_EQ(hover[0], 0x221100u);
-    EXPECT_EQ(hover[11 + 1], 0xDDBB77u);
-    EXPECT_EQ(hover[11 + 2], 0xFFEEAAu);
-    EXPECT_EQ(hover[22 + 1], 0x995522u);
-    EXPECT_EQ(hover[10 * 11 + 6], 0x221100u);  // the tip of the last row
-}
 
 TEST(Pointer, DrawnInTheCornerWithinTheFrameAndSkippingTransparency) {
     program_data_rewind();

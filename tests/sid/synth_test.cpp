@@ -118,11 +118,11 @@ TEST(synth, hard_sync_and_ring_modulation_follow_the_previous_voice) {
     m->voice[2].phase_counter = 0xFFFFFFFu - 100u;
     m->voice[0].phase_counter = 0x5000000u;
     regs(*m, {{4, 0x02}});
-    const uint32_t inc2 = 0x1000u * 359u, inc0 = 0x100u * 359u;
     render(*m, 1);
-    EXPECT_EQ(m->voice[0].phase_counter, 0x5000000u + inc0);
+    EXPECT_EQ(m->voice[0].phase_counter, 0x5000000u + 91904u);  // steps of $100 x 359 and $1000 x 359
     render(*m, 1);
-    EXPECT_EQ(m->voice[0].phase_counter, ((inc2 - 101u) * inc0) / inc2);
+    // Voice 2 passed the wrap by 1470363 of its 1470464 step: voice 0 is that share into its own step.
+    EXPECT_EQ(m->voice[0].phase_counter, 91897u);
 
     // Ring: voice 1's triangle is inverted while voice 0's counter is in its lower half.
     auto r = quiet_machine();
@@ -186,7 +186,7 @@ TEST(synth, filter_modes_cutoff_volume_and_voice_3_off) {
     EXPECT_NEAR(render(*m, 4000).back(), 0, 15 * 2);
     regs(*m, {{21, 0x07}, {22, 0x10}});  // cutoff: the high byte counts 16 times the low bits
     render(*m, 1);
-    EXPECT_EQ(m->filter.w, (7 + 16 * 16) * 32);
+    EXPECT_EQ(m->filter.w, 8416);  // cutoff 263
 }
 
 TEST(synth, loud_resonance_clips_instead_of_wrapping) {

@@ -30,18 +30,6 @@ protected:
 };
 }  // namespace
 
-TEST_F(Menus, StartStateAndEntryTexts) {
-    EXPECT_EQ(shell_state.current_menu, 2);
-    EXPECT_EQ(viewer_state.entry_marked[11], 1);
-    EXPECT_EQ(marked_count(), 1);
-    EXPECT_EQ(viewer_state.button_state[3], 1);
-    EXPECT_EQ(viewer_state.button_state[7], 1);
-    EXPECT_EQ(viewer_state.menu_entry[17], "> Interview with Velvetine");
-    EXPECT_EQ(viewer_state.menu_entry[18], "> Interview with Orbitrax!");
-    EXPECT_EQ(viewer_state.button_rect[1][10].x, 733);
-    EXPECT_EQ(viewer_state.button_rect[0][6].y, 40);
-}
-
 TEST_F(Menus, EntriesOpenTheirPagesOnceAndMarkThem) {
     click(200, 85);  // left row 3 of the articles menu
     EXPECT_EQ(shell_state.end_line, 88);

@@ -59,13 +59,13 @@ TEST_F(xm_pattern_player, amiga_and_linear_periods) {
         EXPECT_EQ(xm_amiga_period(note, fine), want) << note << " " << fine;
     xm_amiga_period(0, -50);
 
-    for (bool linear : {true, false}) {
+    // C-4: 8363 Hz on the linear table, 14317056 / 1712 = 8362 Hz on the Amiga one; steps of 2^32 x Hz / 44100.
+    for (auto [linear, want_period, want_step] : {std::tuple{true, 4608, 814485521u}, {false, 1712, 814388129u}}) {
         xmw_module m = one_channel(6, 64, {{49, 1, 0, 0, 0}});
         m.linear = linear;
         ticks(load(m), 1);
-        const uint64_t hz = linear ? 8363 : 14317056 / 1712;
         EXPECT_EQ(std::tuple(channel(0).period, channel(0).voice->step_int, channel(0).voice->step_frac),
-                  std::tuple(linear ? 4608 : 1712, 0u, static_cast<uint32_t>((hz << 32) / 44100)));
+                  std::tuple(want_period, 0u, want_step));
     }
 }
 
@@ -159,6 +159,11 @@ TEST_F(xm_pattern_player, volume_column_and_limited_volumes) {
     song = load(one_channel(2, 4, {{49, 1, 0, 0x0C, 0x50}, {0, 0, 0, 0x11, 0x0F}, {0, 0, 0, 0x10, 0x50}}));
     EXPECT_EQ(trace(song, 5, [&] { return song->global_volume; }), (values{64, 64, 64, 49, 64}));
     EXPECT_EQ(channel(0).volume, 64);
+
+    // A0C slides down by 12 on the later ticks and stops at 0, A00 takes the memory, AF0 slides up to 64.
+    song = load(one_channel(3, 8, {{49, 1, 0, 0x0A, 0x0C}, {0, 0, 0, 0x0A, 0}, {0, 0, 0, 0x0A, 0xF0}, {0, 0, 0, 0x0A, 0},
+                                   {0, 0, 0, 0x0A, 0}}));
+    EXPECT_EQ(trace(song, 15, volume), (values{40, 28, 16, 16, 4, 0, 0, 15, 30, 30, 45, 60, 60, 64, 64}));
 }
 
 TEST_F(xm_pattern_player, tremolo_offset_stays_after_the_effect_ends) {

@@ -59,6 +59,17 @@ void play_for(double seconds, bool linger = false) {
     }
 }
 
+// The device's whole output so far is exactly one second of the offline blocks.
+void expect_heard_equals(std::vector<int16_t> offline) {
+    ASSERT_TRUE(headless_audio_settle());
+    std::vector<uint8_t> played = headless_audio_played();
+    ASSERT_EQ(played.size(), 44100u * 4);
+    std::vector<int16_t> heard(played.size() / 2);
+    std::memcpy(heard.data(), played.data(), played.size());
+    offline.resize(heard.size());
+    EXPECT_TRUE(heard == offline);
+}
+
 TEST_F(xm_player_interface, calls_without_a_song_fail_cleanly) {
     const char junk[] = "Extended Module! this is not one";
     EXPECT_EQ(xm_load_from_memory(junk, sizeof junk), 0);
@@ -105,13 +116,7 @@ TEST_F(xm_player_interface, device_plays_exactly_the_offline_block_sequence) {
     ASSERT_EQ(xm_load_from_memory(bytes.data(), bytes.size()), 1);
     ASSERT_TRUE(xm_play());
     play_for(1.0);
-    ASSERT_TRUE(headless_audio_settle());
-    std::vector<uint8_t> played = headless_audio_played();
-    ASSERT_EQ(played.size(), 44100u * 4);
-    std::vector<int16_t> heard(played.size() / 2);
-    std::memcpy(heard.data(), played.data(), played.size());
-    offline.resize(heard.size());
-    EXPECT_TRUE(heard == offline);
+    expect_heard_equals(offline);
 }
 
 TEST_F(xm_player_interface, a_failed_position_read_leaves_the_ring_in_phase) {
@@ -130,13 +135,7 @@ TEST_F(xm_player_interface, a_failed_position_read_leaves_the_ring_in_phase) {
     // still playing.
     ASSERT_NO_FATAL_FAILURE(play_for(0.5, true));
     ASSERT_NO_FATAL_FAILURE(play_for(0.4));
-    ASSERT_TRUE(headless_audio_settle());
-    std::vector<uint8_t> played = headless_audio_played();
-    ASSERT_EQ(played.size(), 44100u * 4);
-    std::vector<int16_t> heard(played.size() / 2);
-    std::memcpy(heard.data(), played.data(), played.size());
-    offline.resize(heard.size());
-    EXPECT_TRUE(heard == offline);
+    expect_heard_equals(offline);
 }
 
 TEST_F(xm_player_interface, a_song_without_a_tick_function_is_not_started) {
