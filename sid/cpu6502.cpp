@@ -382,7 +382,7 @@ void cpu_reset(sid_machine& m) {
     m.pc = 0;
 }
 
-void cpu_call(sid_machine& m, uint16_t address, uint8_t a, uint32_t limit) {
+bool cpu_call(sid_machine& m, uint16_t address, uint8_t a, uint32_t limit) {
     m.a = a;
     m.x = m.y = m.p = 0;
     m.s = 0xFF;
@@ -393,8 +393,9 @@ void cpu_call(sid_machine& m, uint16_t address, uint8_t a, uint32_t limit) {
     for (uint32_t steps = 0; m.pc > 1; ++steps) {
         if (steps >= limit) {
             m.pc = 1;  // give up as if the routine had returned
-            break;
+            return false;
         }
         cpu_step(m);
     }
+    return true;
 }

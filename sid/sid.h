@@ -175,10 +175,11 @@ void mem_write(sid_machine& m, uint16_t address, uint8_t value);
 void cpu_reset(sid_machine& m);
 // Executes the one instruction at PC.
 void cpu_step(sid_machine& m);
-// Runs the routine at address with A = a until it returns (PC 0 or 1) or limit steps have run.
-void cpu_call(sid_machine& m, uint16_t address, uint8_t a, uint32_t limit);
+// Runs the routine at address with A = a until it returns (PC 0 or 1) or limit steps have run; false
+// when it was stopped at the limit (the player goes on as if it had returned).
+bool cpu_call(sid_machine& m, uint16_t address, uint8_t a, uint32_t limit);
 // The same with the init bound, m.call_limit.
-inline void cpu_call(sid_machine& m, uint16_t address, uint8_t a) { cpu_call(m, address, a, m.call_limit); }
+inline bool cpu_call(sid_machine& m, uint16_t address, uint8_t a) { return cpu_call(m, address, a, m.call_limit); }
 
 // The operations cpu_step is built from (public so that tests can drive them one by one):
 // reads the operand of the mode, consuming its bytes (accumulator: A; implied and others: 0);

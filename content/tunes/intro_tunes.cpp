@@ -527,20 +527,6 @@ sid_tune afterword() {
 // How long a tune from a file is played through before it counts as playing.
 constexpr int check_frames = 30 * 50;
 
-// Runs a routine as the player does and says whether it returned within the player's bound.
-bool call_returns(sid_machine& m, uint16_t address, uint8_t a) {
-    m.a = a;
-    m.x = m.y = m.p = 0;
-    m.s = 0xFF;
-    m.pc = address;
-    cpu_push(m, 0);
-    cpu_push(m, 0);
-    for (uint32_t steps = 0; m.pc > 1; ++steps) {
-        if (steps >= cpu_call_default_limit) return false;
-        cpu_step(m);
-    }
-    return true;
-}
 
 } // namespace
 
@@ -556,11 +542,11 @@ std::string intro_tune_check(const std::vector<uint8_t>& bytes) {
         psid_load(*m, bytes.data(), static_cast<uint16_t>(bytes.size()));
         if (m->play_address == 0) return which + "no play address, and init does not install one at $0314";
         // A routine that runs into the player's bound never returned: the intro would stall on it.
-        if (!call_returns(*m, m->init_address, static_cast<uint8_t>(song)))
+        if (!cpu_call(*m, m->init_address, static_cast<uint8_t>(song), cpu_call_default_limit))
             return which + "init does not return";
         long long energy = 0;
         for (int f = 0; f < check_frames; ++f) {
-            if (!call_returns(*m, m->play_address, 0)) return which + "play does not return";
+            if (!cpu_call(*m, m->play_address, 0, cpu_play_call_limit)) return which + "play does not return";
             sid_render(*m, frame.data(), 882);
             for (int16_t s : frame) energy += s < 0 ? -s : s;
         }

@@ -19,6 +19,7 @@
 #include "render/display.h"
 #include "shell/frame_loop.h"
 #include "shell/main_sequence.h"
+#include "tests/e2e/whole_run.h"
 #include "viewer/viewer_state.h"
 #include "xm/xm_player.h"
 
@@ -31,44 +32,6 @@ int run_with(const std::vector<const char*>& args) {
     for (const char* arg : args)
         if (argc < 8) argv[argc++] = arg;
     return kestravon_main(argc, argv);
-}
-
-void open_like_the_program(int windowed) {
-    display_state = display_state_t{};
-    headless_reset();
-    headless_audio_reset();
-    display_set_close_on_escape(0);
-    display_configure(0, "", windowed, windowed ? 0 : 1);
-    display_open("intro", 800, 600);
-}
-
-// Frames the intro presents when Escape is tapped on its scene's second frame (deterministic on the
-// virtual clock; a window sleeps a little more per present, so the count depends on the mode).
-uint64_t intro_frames(int windowed, uint64_t* opening) {
-    open_like_the_program(windowed);
-    noise_burst_fine();
-    *opening = 1 + 3 * headless_frame_count();
-    display_close();
-    open_like_the_program(windowed);
-    build_intro_texts();
-    headless_push({*opening + 1, headless_event::key_down, vk_escape});
-    headless_push({*opening + 2, headless_event::key_up, vk_escape});
-    run_intro();
-    const uint64_t frames = headless_frame_count();
-    display_close();
-    return frames;
-}
-
-// Resets the backend with the Escape tap that leaves the intro; returns the magazine's first frame.
-uint64_t start_whole_run(int windowed) {
-    uint64_t opening = 0;
-    const uint64_t intro = intro_frames(windowed, &opening);
-    display_state = display_state_t{};
-    headless_reset();
-    headless_audio_reset();
-    headless_push({opening + 1, headless_event::key_down, vk_escape});
-    headless_push({opening + 2, headless_event::key_up, vk_escape});
-    return intro;
 }
 
 // The magazine as the main sequence starts it, full screen, one pass at a time.

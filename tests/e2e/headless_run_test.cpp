@@ -16,6 +16,7 @@
 #include "shell/frame_loop.h"
 #include "shell/main_sequence.h"
 #include "magazine/shell_state.h"
+#include "tests/e2e/whole_run.h"
 #include "tools/xmwriter/xmwriter.h"
 #include "viewer/skins_music.h"
 #include "viewer/viewer_state.h"
@@ -35,57 +36,6 @@ int32_t expected_end_line(int p) {
     for (int n = 0; n < page_sources[p].line_count && n < 5000; ++n)
         if (std::string_view(page_sources[p].lines[n].text).substr(0, 5) == "<END>") end = n;
     return end;
-}
-
-// Opens the headless display as the program does (full screen: no extra sleep per present).
-void open_like_the_program(const headless_options& options = {}) {
-    display_state = display_state_t{};
-    headless_reset(options);
-    headless_audio_reset();
-    display_set_close_on_escape(0);
-    display_configure(0, "", 0, 1);
-    display_open("intro", 800, 600);
-}
-
-// Frames the intro presents before its scene: the black frame after the release wait and three equal
-// noise bursts (deterministic on the virtual clock).
-uint64_t opening_frames() {
-    open_like_the_program();
-    noise_burst_fine();
-    const uint64_t burst = headless_frame_count();
-    display_close();
-    return 1 + 3 * burst;
-}
-
-// Scripts an Escape tap on the intro scene's second frame.
-void tap_escape_in_the_scene(uint64_t opening) {
-    headless_push({opening + 1, headless_event::key_down, vk_escape});
-    headless_push({opening + 2, headless_event::key_up, vk_escape});
-}
-
-// Frames the intro presents when Escape is tapped on the scene's second frame: the whole program is
-// deterministic on the virtual clock, so the magazine's first frame follows this many.
-uint64_t intro_frames_until_escape() {
-    const uint64_t opening = opening_frames();
-    open_like_the_program();
-    build_intro_texts();
-    tap_escape_in_the_scene(opening);
-    run_intro();
-    const uint64_t frames = headless_frame_count();
-    display_close();
-    return frames;
-}
-
-// Resets the backend and scripts the Escape tap that leaves the intro; returns the frame on which
-// the magazine's first pass presents.
-uint64_t start_whole_run(const headless_options& options = {}) {
-    const uint64_t opening = opening_frames();
-    const uint64_t intro = intro_frames_until_escape();
-    display_state = display_state_t{};
-    headless_reset(options);
-    headless_audio_reset();
-    tap_escape_in_the_scene(opening);
-    return intro;
 }
 
 // The magazine as the main sequence starts it, driven one pass at a time.
