@@ -14,14 +14,8 @@ for tool in Xvfb xdotool import convert compare sox; do
     command -v "$tool" >/dev/null || { echo "missing $tool"; exit 1; }
 done
 
-fail() { echo "FAIL: $*"; exit 1; }
-
-# A display number nobody uses.
-for n in $(seq 91 120); do
-    [ -e /tmp/.X11-unix/X$n ] || [ -e /tmp/.X$n-lock ] || { disp=:$n; break; }
-done
-Xvfb "$disp" -screen 0 1024x768x24 -nolisten tcp >"$out/xvfb.log" 2>&1 &
-xvfb=$!
+. "$(dirname "$0")/screen_checks.sh"
+start_screen 91 120 1024x768x24
 app=""
 cleanup() {
     [ -n "$app" ] && kill "$app" 2>/dev/null
@@ -29,8 +23,6 @@ cleanup() {
     wait 2>/dev/null
 }
 trap cleanup EXIT
-export DISPLAY=$disp
-for _ in $(seq 50); do xdotool getmouselocation >/dev/null 2>&1 && break; sleep 0.1; done
 
 # The 800 x 600 frame fills the 1024 x 768 screen: screen = frame x 1.28.
 to_screen() { awk -v v="$1" 'BEGIN { printf "%d", v * 1.28 + 0.5 }'; }
@@ -38,11 +30,6 @@ to_screen() { awk -v v="$1" 'BEGIN { printf "%d", v * 1.28 + 0.5 }'; }
 crop() {
     convert "$1" -crop "$(to_screen "$4")x$(to_screen "$5")+$(to_screen "$2")+$(to_screen "$3")" +repage "$6"
 }
-# Share of a picture's pixels on a light-dark edge: text shows as many edges.
-edge_share() { convert "$1" -colorspace gray -edge 1 -threshold 25% -format "%[fx:mean]" info:; }
-# Number of pixels that differ between two pictures of the same size.
-differing() { compare -metric AE "$1" "$2" null: 2>&1 | awk '{ printf "%d", $1 }'; }
-above() { awk -v a="$1" -v b="$2" 'BEGIN { exit !(a > b) }'; }
 
 audio="$out/audio.raw"
 rm -f "$audio"
@@ -88,16 +75,7 @@ kill -0 "$app" 2>/dev/null || fail "the program ended after the intro: $(cat "$o
 xdotool mousemove "$(to_screen 5)" "$(to_screen 590)"
 sleep 1
 import -window root "$out/first.png"
-
-colours=$(convert "$out/first.png" -format "%k" info:)
-[ "$colours" -ge 64 ] || fail "only $colours colours on screen"
-crop "$out/first.png" 300 40 210 16 "$out/title.png"
-title=$(edge_share "$out/title.png")
-above "$title" 0.05 || fail "no menu title (edge share $title)"
-crop "$out/first.png" 30 200 730 360 "$out/text1.png"
-text=$(edge_share "$out/text1.png")
-above "$text" 0.02 || fail "no page text (edge share $text)"
-echo "first screen: $colours colours, title edges $title, text edges $text"
+check_magazine_screen "$out/first.png"
 
 # "> Letters To The Editor": left column, row 3 of the articles menu. The page changes behind two wipes.
 # A quick click, pressed and released between two samples of the button, as a touchpad's tap is.

@@ -12,8 +12,7 @@ for tool in Xvfb xdotool xwininfo import convert compare; do
     command -v "$tool" >/dev/null || { echo "missing $tool"; exit 1; }
 done
 
-fail() { echo "FAIL: $*"; exit 1; }
-above() { awk -v a="$1" -v b="$2" 'BEGIN { exit !(a > b) }'; }
+. "$(dirname "$0")/screen_checks.sh"
 
 # ---- the command line, with no display at all ----
 env -u DISPLAY "$exe" --version >"$out/version.txt" 2>&1 || fail "--version: exit code $?"
@@ -37,13 +36,7 @@ echo "command line: version, help, a bad option (2), --text 11 ($(wc -l <"$out/p
 
 # ---- the window ----
 # A display number nobody uses (apart from the range the other real-window test takes).
-disp=""
-for n in $(seq 131 160); do
-    [ -e /tmp/.X11-unix/X$n ] || [ -e /tmp/.X$n-lock ] || { disp=:$n; break; }
-done
-[ -n "$disp" ] || fail "no free display number"
-Xvfb "$disp" -screen 0 1024x768x24 -nolisten tcp >"$out/xvfb.log" 2>&1 &
-xvfb=$!
+start_screen 131 160 1024x768x24
 app=""
 cleanup() {
     [ -n "$app" ] && kill "$app" 2>/dev/null
@@ -51,13 +44,10 @@ cleanup() {
     wait 2>/dev/null
 }
 trap cleanup EXIT
-export DISPLAY=$disp
-for _ in $(seq 50); do xdotool getmouselocation >/dev/null 2>&1 && break; sleep 0.1; done
 
 size_of() { xwininfo -id "$1" | awk '/Width:/ { w = $2 } /Height:/ { h = $2 } END { print w "x" h }'; }
 # Crops a rectangle (x, y, w, h in frame pixels) out of a window shot (frame pixels 1:1).
 crop() { convert "$1" -crop "$4x$5+$2+$3" +repage "$6"; }
-differing() { compare -metric AE "$1" "$2" null: 2>&1 | awk '{ printf "%d", $1 }'; }
 # Loud 16-bit samples in the bytes of the disk audio file from offset $2 to $3.
 loud_between() {
     tail -c +"$(($2 + 1))" "$1" | head -c "$(($3 - $2))" | od -An -v -t d2 -w2 |
