@@ -277,15 +277,6 @@ TEST_F(Magazine, ANote46HeardPushesBars0To2) {
     for (size_t b = 3; b < 40; ++b) EXPECT_EQ(viewer_state.bar[b], 149.0);
 }
 
-TEST_F(Magazine, F1AndF2InOneFrameLeaveCarbon) {
-    headless_push({headless_frame_count(), headless_event::key_down, vk_f1});
-    headless_push({headless_frame_count(), headless_event::key_down, vk_f1 + 1});
-    pass();
-    pass();
-    EXPECT_EQ(shell_state.current_skin, 2);
-    EXPECT_EQ(frame_pixel_of(headless_last_frame(), 2, 590), viewer_state.skin_background[1][590 * 800 + 2]);
-}
-
 // Input across the stretches in which nothing polls it, and the ways a run can be asked to end.
 TEST(WholeRun, AnImpatientSecondEscapeDuringTheClosingNoiseDoesNotEndTheMagazine) {
     const uint64_t magazine = start_whole_run();
