@@ -189,6 +189,26 @@ TEST(synth, filter_modes_cutoff_volume_and_voice_3_off) {
     EXPECT_EQ(m->filter.w, 8416);  // cutoff 263
 }
 
+TEST(synth, band_and_high_pass_step_responses_follow_the_resonance) {
+    // A step of 476 (voice 3 held at $FF) into the filter at full cutoff (w = 65536, w >> 8 = 256),
+    // worked by hand from the filter's equations: on the first sample hp = bp = 476 x 65536; on the
+    // second hp = -(bp >> 8) x q and bp grows by it, with q = (78643 - 2621 x resonance) >> 8, that is
+    // 307 at resonance 0 and 153 at resonance 15. Outputs are the state >> 16 at volume 15.
+    struct step_case {
+        uint32_t resonance, mode;
+        int first, second;
+    };
+    for (const step_case c : {step_case{0, 0x20, 476, -95}, step_case{15, 0x20, 476, 191},
+                              step_case{0, 0x40, 476, -571}, step_case{15, 0x40, 476, -285}}) {
+        auto m = quiet_machine();
+        hold_voice(*m, 2);
+        regs(*m, {{23, 0x04 | c.resonance << 4}, {21, 0x07}, {22, 0xFF}, {24, c.mode | 0x0F}});
+        const std::vector<int16_t> out = render(*m, 2);
+        EXPECT_EQ(out[0], c.first * 15) << c.resonance << " " << c.mode;
+        EXPECT_EQ(out[1], c.second * 15) << c.resonance << " " << c.mode;
+    }
+}
+
 TEST(synth, loud_resonance_clips_instead_of_wrapping) {
     auto m = quiet_machine();
     // Three square waves at the resonance of a low-pass with resonance 15, at full volume.
