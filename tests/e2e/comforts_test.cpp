@@ -38,27 +38,14 @@ int run_with(const std::vector<const char*>& args) {
 class Comforts : public ::testing::Test {
 protected:
     void SetUp() override {
-        display_state = display_state_t{};
-        headless_reset();
-        headless_audio_reset();
-        magazine_start_up();
-        display_set_close_on_escape(0);
-        display_configure(0, "", 0, 1);
-        ASSERT_EQ(display_open("test", 800, 600), 1);
-        magazine_enter();
+        open_magazine(0);
         pass();
     }
     void TearDown() override {
-        xm_stop();
-        xm_free();
-        display_close();
+        close_magazine();
         waveOutSetVolume(nullptr, 0xFFFFFFFFu);
     }
-    static uint64_t pass() {
-        const uint64_t before = headless_frame_count();
-        EXPECT_TRUE(magazine_pass());
-        return headless_frame_count() - before;
-    }
+    static uint64_t pass() { return magazine_pass_frames(); }
     // A key tapped between two passes, then the pass that reads it; returns the frames it presented.
     static uint64_t tap(int vk) {
         headless_key(vk, true);

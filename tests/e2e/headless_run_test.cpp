@@ -42,26 +42,11 @@ int32_t expected_end_line(int p) {
 class Magazine : public ::testing::Test {
 protected:
     void SetUp() override {
-        display_state = display_state_t{};
-        headless_reset();
-        headless_audio_reset();
-        magazine_start_up();
-        display_set_close_on_escape(0);
-        ASSERT_EQ(display_open("test", 800, 600), 1);
-        magazine_enter();
+        open_magazine(1);  // the display layer's default: a window
         pass();
     }
-    void TearDown() override {
-        xm_stop();
-        xm_free();
-        display_close();
-    }
-    // Runs one loop pass; returns the frames it presented.
-    static uint64_t pass() {
-        const uint64_t before = headless_frame_count();
-        EXPECT_TRUE(magazine_pass());
-        return headless_frame_count() - before;
-    }
+    void TearDown() override { close_magazine(); }
+    static uint64_t pass() { return magazine_pass_frames(); }
     // Moves the mouse to (x, y), presses and releases; returns the frames presented by the pass that
     // took the press (1, or 151 when it opened a page).
     static uint64_t click(int x, int y) {

@@ -1,6 +1,8 @@
 // Whole-program runs on the headless backend: the intro's frame counts on the virtual clock and the
 // scripted Escape that leads from the intro to the magazine.
 #pragma once
+#include <gtest/gtest.h>
+
 #include <cstdint>
 
 #include "intro/intro.h"
@@ -8,6 +10,9 @@
 #include "platform/headless/headless_audio.h"
 #include "platform/keys.h"
 #include "render/display.h"
+#include "shell/frame_loop.h"
+#include "shell/main_sequence.h"
+#include "xm/xm_player.h"
 
 // Opens the headless display as the program does: full screen (no extra sleep per present) or a window.
 inline void open_like_the_program(int windowed = 0) {
@@ -50,4 +55,30 @@ inline uint64_t start_whole_run(int windowed = 0) {
     headless_audio_reset();
     tap_escape_in_the_scene(opening);
     return intro;
+}
+
+// The magazine as the main sequence starts it (full screen or a window), ready for passes one at a time.
+inline void open_magazine(int windowed) {
+    display_state = display_state_t{};
+    headless_reset();
+    headless_audio_reset();
+    magazine_start_up();
+    display_set_close_on_escape(0);
+    display_configure(0, "", windowed, windowed ? 0 : 1);
+    display_open("test", 800, 600);
+    magazine_enter();
+}
+
+// Ends what open_magazine started, as the main sequence does.
+inline void close_magazine() {
+    xm_stop();
+    xm_free();
+    display_close();
+}
+
+// Runs one loop pass; returns the frames it presented.
+inline uint64_t magazine_pass_frames() {
+    const uint64_t before = headless_frame_count();
+    EXPECT_TRUE(magazine_pass());
+    return headless_frame_count() - before;
 }
