@@ -4,8 +4,8 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "magazine/page_text.h"
-#include "magazine/shell_state.h"
+#include "shell/magazine/page_text.h"
+#include "shell/magazine/shell_state.h"
 #include "viewer/menus.h"
 #include "viewer/viewer_state.h"
 

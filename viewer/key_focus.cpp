@@ -1,7 +1,7 @@
 // The keyboard highlight over the menus and side buttons, and the mute key.
 #include "viewer/key_focus.h"
 
-#include "magazine/shell_state.h"
+#include "shell/magazine/shell_state.h"
 #include "platform/keys.h"
 #include "platform/wave_out.h"
 #include "viewer/menus.h"

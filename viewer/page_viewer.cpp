@@ -14,8 +14,8 @@
 #include "render/draw.h"
 #include "render/framebuffer.h"
 #include "render/text.h"
-#include "magazine/content_store.h"
-#include "magazine/shell_state.h"
+#include "shell/magazine/content_store.h"
+#include "shell/magazine/shell_state.h"
 #include "viewer/frame_body.h"
 #include "viewer/viewer_state.h"
 

@@ -12,7 +12,7 @@
 #include "platform/keys.h"
 #include "render/framebuffer.h"
 #include "render/text.h"
-#include "magazine/shell_state.h"
+#include "shell/magazine/shell_state.h"
 #include "viewer/viewer_state.h"
 #include "xm/xm_player.h"
 

@@ -2,7 +2,7 @@
 // the side-button hit test.
 #include "viewer/viewer_state.h"
 
-#include "magazine/shell_state.h"
+#include "shell/magazine/shell_state.h"
 
 viewer_state_t viewer_state;
 

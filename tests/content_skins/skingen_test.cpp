@@ -10,8 +10,8 @@
 
 #include "content/fonts/text_font.h"
 #include "content/skins/skin_data.h"
-#include "magazine/pointer.h"
-#include "magazine/program_data.h"
+#include "shell/magazine/pointer.h"
+#include "shell/magazine/program_data.h"
 #include "tools/skingen/skingen.h"
 #include "tools/toolkit/tool_io.h"
 

@@ -10,9 +10,9 @@
 #include <vector>
 
 #include "intro/intro.h"
-#include "magazine/content_store.h"
-#include "magazine/page_text.h"
-#include "magazine/shell_state.h"
+#include "shell/magazine/content_store.h"
+#include "shell/magazine/page_text.h"
+#include "shell/magazine/shell_state.h"
 #include "platform/headless/headless.h"
 #include "platform/headless/headless_audio.h"
 #include "platform/keys.h"

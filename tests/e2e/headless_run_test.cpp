@@ -15,7 +15,7 @@
 #include "render/framebuffer.h"
 #include "shell/frame_loop.h"
 #include "shell/main_sequence.h"
-#include "magazine/shell_state.h"
+#include "shell/magazine/shell_state.h"
 #include "tests/e2e/whole_run.h"
 #include "tools/xmwriter/xmwriter.h"
 #include "viewer/skins_music.h"

@@ -3,7 +3,7 @@
 
 #include <tuple>
 
-#include "magazine/content_store.h"
+#include "shell/magazine/content_store.h"
 #include "tests/shell/magazine_fixture.h"
 
 namespace {

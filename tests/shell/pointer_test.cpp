@@ -2,9 +2,9 @@
 #include <gtest/gtest.h>
 
 #include "render/framebuffer.h"
-#include "magazine/pointer.h"
-#include "magazine/program_data.h"
-#include "magazine/shell_state.h"
+#include "shell/magazine/pointer.h"
+#include "shell/magazine/program_data.h"
+#include "shell/magazine/shell_state.h"
 
 TEST(Pointer, DrawnInTheCornerWithinTheFrameAndSkippingTransparency) {
     program_data_rewind();

@@ -1,9 +1,9 @@
 // Plain-text pages for readers outside the program: search, quoting, printing, screen readers.
-#include "magazine/page_text.h"
+#include "shell/magazine/page_text.h"
 
 #include <algorithm>
 
-#include "magazine/content_store.h"
+#include "shell/magazine/content_store.h"
 
 std::string latin1_to_utf8(std::string_view text) {
     std::string out;

@@ -1,9 +1,9 @@
 // The mouse pointer images and their drawing.
-#include "magazine/pointer.h"
+#include "shell/magazine/pointer.h"
 
 #include "render/framebuffer.h"
-#include "magazine/program_data.h"
-#include "magazine/shell_state.h"
+#include "shell/magazine/program_data.h"
+#include "shell/magazine/shell_state.h"
 
 pointer_images_t pointer_images;
 

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "content/pages/page_data.h"
-#include "magazine/shell_state.h"
+#include "shell/magazine/shell_state.h"
 
 constexpr int page_columns = 80;  // text columns 1..80; column 0 exists and stays empty
 

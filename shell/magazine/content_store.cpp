@@ -1,5 +1,5 @@
 // The content store: page tables filled from the compiled pages, and load_page.
-#include "magazine/content_store.h"
+#include "shell/magazine/content_store.h"
 
 #include <algorithm>
 

@@ -1,5 +1,5 @@
 // The program data list and its read cursor.
-#include "magazine/program_data.h"
+#include "shell/magazine/program_data.h"
 
 #include <array>
 #include <cstddef>

@@ -1,4 +1,4 @@
 // The one instance of the shell state.
-#include "magazine/shell_state.h"
+#include "shell/magazine/shell_state.h"
 
 shell_state_t shell_state;
