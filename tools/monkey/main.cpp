@@ -1,6 +1,6 @@
 // tools/monkey: runs the whole program headless under a seeded random reader for a given virtual time
 // and reports what it did and every check that failed; exit code 0 only when every check held.
-//   monkey [--seconds N] [--seed N] [--exit-button]
+//   monkey [--seconds N] [--seed N] [--exit-button] [--rss-every S]
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -14,10 +14,12 @@ int main(int argc, char** argv) {
             options.seconds = std::atof(argv[++i]);
         } else if (std::strcmp(argv[i], "--seed") == 0 && i + 1 < argc) {
             options.seed = static_cast<uint32_t>(std::strtoul(argv[++i], nullptr, 10));
+        } else if (std::strcmp(argv[i], "--rss-every") == 0 && i + 1 < argc) {
+            options.rss_every = std::atof(argv[++i]);
         } else if (std::strcmp(argv[i], "--exit-button") == 0) {
             options.escape_at_end = false;
         } else {
-            std::fprintf(stderr, "usage: monkey [--seconds N] [--seed N] [--exit-button]\n");
+            std::fprintf(stderr, "usage: monkey [--seconds N] [--seed N] [--exit-button] [--rss-every S]\n");
             return 2;
         }
     }
@@ -32,6 +34,7 @@ int main(int argc, char** argv) {
     std::printf("  heap after the first page switch %lld bytes in %lld blocks, at the end %lld bytes in %lld blocks\n",
                 static_cast<long long>(r.baseline.bytes), static_cast<long long>(r.baseline.blocks),
                 static_cast<long long>(r.end.bytes), static_cast<long long>(r.end.blocks));
+    for (const rss_sample& s : r.rss) std::printf("  rss at %6.1f s: %ld KiB\n", s.seconds, s.kib);
     for (const std::string& f : r.faults) std::printf("FAULT %s\n", f.c_str());
     return r.faults.empty() ? 0 : 1;
 }

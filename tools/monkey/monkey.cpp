@@ -16,6 +16,8 @@
 #include <random>
 #include <string_view>
 
+#include <unistd.h>
+
 #include "content/modules/tune_data.h"
 #include "content/pages/page_data.h"
 #include "intro/intro.h"
@@ -547,6 +549,16 @@ struct monkey_t {
         for (int i = 0; i < 4 && (acc.sample_button || acc.latch); ++i) pass();
     }
 
+    // The process's resident set in KiB from /proc (0 where there is none).
+    static long resident_kib() {
+        std::FILE* f = std::fopen("/proc/self/statm", "r");
+        if (!f) return 0;
+        long size = 0, resident = 0;
+        const int got = std::fscanf(f, "%ld %ld", &size, &resident);
+        std::fclose(f);
+        return got == 2 ? resident * (sysconf(_SC_PAGESIZE) / 1024) : 0;
+    }
+
     // Live heap with the music off and the audio backend holding no closed device.
     static alloc_counts quiet_memory() {
         forget_closed_devices();
@@ -565,7 +577,15 @@ struct monkey_t {
         result.baseline = quiet_memory();
         click_button_until(6, [&] { return acc.music_on; });
 
-        while (headless_time() < options.seconds && result.faults.empty()) act();
+        double next_sample = headless_time();
+        while (headless_time() < options.seconds && result.faults.empty()) {
+            if (options.rss_every > 0.0 && headless_time() >= next_sample) {
+                result.rss.push_back({headless_time(), resident_kib()});
+                next_sample += options.rss_every;
+            }
+            act();
+        }
+        if (options.rss_every > 0.0) result.rss.push_back({headless_time(), resident_kib()});
 
         // Back to the baseline's tune with the music off, and the same measurement.
         settle();

@@ -11,6 +11,12 @@ struct monkey_options {
     double seconds = 60.0;  // virtual time the run lasts, intro included, before the reader leaves
     uint32_t seed = 1;
     bool escape_at_end = true;  // false: the reader leaves by the exit button
+    double rss_every = 0.0;     // > 0: the process's resident size sampled every this many virtual seconds
+};
+
+struct rss_sample {
+    double seconds;  // virtual time of the sample
+    long kib;        // resident set size
 };
 
 struct monkey_result {
@@ -24,6 +30,7 @@ struct monkey_result {
     int forgotten_inputs = 0;  // taps scripted into wipes and noise, which must have had no effect
     alloc_counts baseline{};   // live heap after the first page switch (music off, no device open)
     alloc_counts end{};        // the same at the end, with the same tune loaded and the music off
+    std::vector<rss_sample> rss;  // with rss_every: the first when the reader starts, the last at the end
 };
 
 // Runs the whole program once with a reader drawn from the seed. Resets the headless backend first.
