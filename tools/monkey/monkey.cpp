@@ -620,6 +620,7 @@ monkey_result monkey_run(const monkey_options& options) {
     // The reader's own lists never grow during the measured stretch.
     m.skin_keys.reserve(64);
     m.held_keys.reserve(64);
+    if (options.rss_every > 0.0) m.result.rss.reserve(static_cast<size_t>(options.seconds / options.rss_every) + 2);
     m.gen.seed(options.seed);
     headless_audio_options quiet;
     quiet.capture_limit = 0;  // the backend keeps nothing of what plays, so its memory stays flat
