@@ -327,7 +327,11 @@ struct monkey_t {
         const bool going = magazine_pass();
         const uint64_t frames = headless_frame_count() - before;
         if (!going) {
-            if (!leaving) fault("the magazine ended without Escape or the exit button");
+            if (!leaving)
+                fault(std::string("the magazine ended without Escape or the exit button (") +
+                      (shell_state.quit_requested != 0 ? "exit requested" : "no exit request") +
+                      (acc.quit ? ", the reader's account has the exit button pressed" : "") +
+                      (display_quit_requested() ? ", close requested" : "") + ")");
             return false;
         }
         ++result.passes;
@@ -481,6 +485,7 @@ struct monkey_t {
             let_go();
             move_to(783, between(201, 560));
             press();
+            pass();  // the press is sampled on the bar before the hand moves
             for (int n = between(1, 12); n > 0; --n) {
                 if (chance(0.85))
                     move_to(between(778, 789), between(180, 580));
