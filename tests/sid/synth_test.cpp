@@ -1,6 +1,7 @@
 // The sound-chip model: rate constants, phase counters, waveforms, sync, ring, noise, envelopes, the
 // filter and volume, and the sample channel with its first-sample and repeat rules.
 #include <algorithm>
+#include <tuple>
 
 #include "tests/sid/sid_test_support.h"
 
@@ -124,15 +125,17 @@ TEST(synth, hard_sync_and_ring_modulation_follow_the_previous_voice) {
     // Voice 2 passed the wrap by 1470363 of its 1470464 step: voice 0 is that share into its own step.
     EXPECT_EQ(m->voice[0].phase_counter, 91897u);
 
-    // Ring: voice 1's triangle is inverted while voice 0's counter is in its lower half.
-    auto r = quiet_machine();
-    hold_voice(*r, 1);
-    regs(*r, {{24, 0x0F}, {11, 0x15}});
-    r->voice[1].phase_counter = 0x3000000u;
-    r->voice[0].phase_counter = 0x1000000u;
-    EXPECT_EQ(render(*r, 1)[0], voice_out(0x60 ^ 0xFF));
-    r->voice[0].phase_counter = 0x9000000u;
-    EXPECT_EQ(render(*r, 1)[0], voice_out(0x60));
+    // Ring: a voice's triangle is inverted while its source's counter is in the lower half. Voice 1
+    // sees voice 0 as of this sample, voice 0 sees voice 2 as of the previous one. The source crosses
+    // into the upper half during the first sample; the voice's own triangle byte is $60.
+    for (auto [v, s, first] : {std::tuple{1u, 0u, -1800}, std::tuple{0u, 2u, 1740}}) {
+        auto r = quiet_machine();
+        hold_voice(*r, v);
+        regs(*r, {{24, 0x0F}, {4 + 7 * v, 0x15}, {7 * s, 1}});
+        r->voice[v].phase_counter = 0x3000000u;
+        r->voice[s].phase_counter = 0x7FFFFFFu;
+        EXPECT_EQ(render(*r, 2), (std::vector<int16_t>{int16_t(first), -1800})) << v;  // $9F: 1740, $60: -1800
+    }
 }
 
 TEST(synth, envelope_phases_follow_the_step_tables) {
@@ -154,6 +157,14 @@ TEST(synth, envelope_phases_follow_the_step_tables) {
     regs(*m, {{4, 0x00}, {4, 0x01}});
     render(*m, 1);
     EXPECT_EQ(v.envelope_level, 0x800000 + 15998);
+
+    // Gate off during the attack releases from the level reached: 100 x 15998 up, 10 x 15468 down.
+    auto a = quiet_machine();
+    regs(*a, {{5, 0x30}, {6, 0x81}, {4, 0x00}, {4, 0x01}});
+    render(*a, 100);
+    regs(*a, {{4, 0x00}});
+    render(*a, 10);
+    EXPECT_EQ(a->voice[0].envelope_level, 1445120);
 
     // A raised sustain is jumped to.
     v.envelope_phase = envelope_sustain;
@@ -242,17 +253,17 @@ struct sample_channel_test : ::testing::Test {
     }
 };
 
-TEST_F(sample_channel_test, first_sample_carries_the_previous_value) {
-    poke(m, 0x2000, {0xC3, 0x5F});
+TEST_F(sample_channel_test, first_sample_carries_the_previous_value_and_other_orders_count_down) {
+    poke(m, 0x2000, {0xC3, 0x5F, 0xA0});
     trigger(0x2000, 0x2001, 22, 0, 0, 0);
-    EXPECT_EQ(mix(4), (std::vector<int32_t>{0, (0xC - 7) * 1024, 0, 0}));
-    EXPECT_EQ(sample_channel_output, (0xF - 7) * 1024);  // the low nibble read at the end stays
-
-    // Another order counts the nibble index down; the index is not reset by a trigger.
-    sample_channel_output = 0;
-    m.sample.nibble_index = 1;
+    EXPECT_EQ(mix(4), (std::vector<int32_t>{0, 5120, 0, 0}));  // high nibble $C, then the end
+    // That run left the low nibble $F of $2001 (8192) and nibble index 0; a trigger resets neither.
+    // Order 1 counts down: from index 0 it moves to the next byte at once, so $C3 is never heard.
     trigger(0x2000, 0x2002, 22, 1, 0, 0);
-    EXPECT_EQ(mix(5), (std::vector<int32_t>{0, (0x3 - 7) * 1024, (0x5 - 7) * 1024, (0xF - 7) * 1024, 0}));
+    EXPECT_EQ(mix(4), (std::vector<int32_t>{8192, -2048, 8192, 0}));  // $5, $F of $5F
+    // Now at index 1 (value $A of $2002): the same trigger starts with the low nibble $3 of $C3.
+    trigger(0x2000, 0x2002, 22, 1, 0, 0);
+    EXPECT_EQ(mix(5), (std::vector<int32_t>{3072, -4096, -2048, 8192, 0}));
 }
 
 TEST_F(sample_channel_test, silent_cases_and_the_stop_value) {
