@@ -9,7 +9,7 @@ namespace {
 TEST(WaveSdl, DummyDriverPlaysRefillsFromCompletionsAndCloses) {
     setenv("SDL_AUDIODRIVER", "dummy", 1);
     refill_stream s;
-    HWAVEOUT device = start_stream(s, 882, false);  // 20 ms each, paused before the first write
+    HWAVEOUT device = start_stream(s, 882);  // 20 ms each, paused before the first write
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
     EXPECT_EQ(position(device), 0u);  // nothing handed out while paused
     EXPECT_EQ(s.refills.load(), 0);
@@ -23,7 +23,7 @@ TEST(WaveSdl, DummyDriverPlaysRefillsFromCompletionsAndCloses) {
     }
     EXPECT_EQ(waveOutReset(device), MMSYSERR_NOERROR);
     EXPECT_EQ(position(device), 0u);
-    for (const WAVEHDR& h : s.headers) EXPECT_EQ(h.dwFlags & WHDR_INQUEUE, 0u);
+    for (const buffer& b : s.buffers) EXPECT_EQ(b.header.dwFlags & WHDR_INQUEUE, 0u);
     EXPECT_EQ(waveOutClose(device), MMSYSERR_NOERROR);
 }
 

@@ -1,5 +1,5 @@
-// Shared helpers of the wave-out tests, for either backend: devices, counting buffers and a stream of
-// two buffers that refill themselves from their completions as a streaming player does.
+// Shared helpers of the wave-out tests, for either backend: a mono device, counting buffers and a
+// stream of two buffers that refill themselves from their completions as a streaming player does.
 #pragma once
 #include <gtest/gtest.h>
 
@@ -13,13 +13,13 @@
 #include "platform/wave_out.h"
 
 inline WAVEFORMATEX pcm(uint16_t channels) {
-    auto block = static_cast<uint16_t>(2 * channels);
+    const auto block = static_cast<uint16_t>(2 * channels);
     return WAVEFORMATEX{WAVE_FORMAT_PCM, channels, 44100, 44100u * block, block, 16, 0};
 }
 
-inline HWAVEOUT open_device(uint16_t channels, wave_out_proc proc = nullptr, void* instance = nullptr) {
+inline HWAVEOUT open_device(wave_out_proc proc = nullptr, void* instance = nullptr) {
     HWAVEOUT device = nullptr;
-    WAVEFORMATEX format = pcm(channels);
+    const WAVEFORMATEX format = pcm(1);
     EXPECT_EQ(waveOutOpen(&device, WAVE_MAPPER, &format, reinterpret_cast<uintptr_t>(proc),
                           reinterpret_cast<uintptr_t>(instance), proc ? CALLBACK_FUNCTION : CALLBACK_NULL),
               MMSYSERR_NOERROR);
@@ -32,10 +32,7 @@ struct buffer {
     WAVEHDR header{};
     buffer(size_t size, uint8_t first, uint32_t loop_flags = 0, uint32_t loops = 0) : bytes(size) {
         for (size_t i = 0; i < size; ++i) bytes[i] = static_cast<char>(first + i);
-        header.lpData = bytes.data();
-        header.dwBufferLength = static_cast<uint32_t>(size);
-        header.dwFlags = loop_flags;
-        header.dwLoops = loops;
+        header = {bytes.data(), static_cast<uint32_t>(size), 0, 0, loop_flags, loops, nullptr, 0};
     }
 };
 
@@ -46,12 +43,8 @@ inline void queue(HWAVEOUT device, buffer& b) {
 
 // Polls pred every millisecond for up to ten seconds; whether it came true.
 template <typename Pred> bool wait_until(Pred pred) {
-    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    while (!pred()) {
-        if (std::chrono::steady_clock::now() > end) return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    return true;
+    for (int ms = 0; ms < 10000 && !pred(); ++ms) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    return pred();
 }
 
 inline uint32_t position(HWAVEOUT device) {
@@ -72,8 +65,7 @@ struct refill_stream {
     std::atomic<bool> attached{true}, in_refill{false}, on_caller{false};
     std::atomic<int> refills{0};
     std::thread::id caller = std::this_thread::get_id();
-    std::vector<int16_t> samples[2];
-    WAVEHDR headers[2]{};
+    std::vector<buffer> buffers;
 };
 
 inline void refill(HWAVEOUT device, uint32_t message, uintptr_t instance, uintptr_t param, uintptr_t) {
@@ -91,17 +83,11 @@ inline void refill(HWAVEOUT device, uint32_t message, uintptr_t instance, uintpt
     ++s->refills;
 }
 
-// Opens a mono device paused, queues both buffers, and restarts it unless told otherwise.
-inline HWAVEOUT start_stream(refill_stream& s, size_t samples_per_buffer, bool restart = true) {
-    HWAVEOUT device = open_device(1, refill, &s);
+// Opens a mono device paused and queues both buffers of the given number of samples.
+inline HWAVEOUT start_stream(refill_stream& s, size_t samples_per_buffer) {
+    HWAVEOUT device = open_device(refill, &s);
     EXPECT_EQ(waveOutPause(device), MMSYSERR_NOERROR);
-    for (int i = 0; i < 2; ++i) {
-        s.samples[i].resize(samples_per_buffer);
-        s.headers[i].lpData = reinterpret_cast<char*>(s.samples[i].data());
-        s.headers[i].dwBufferLength = static_cast<uint32_t>(samples_per_buffer * 2);
-        EXPECT_EQ(waveOutPrepareHeader(device, &s.headers[i], sizeof(WAVEHDR)), MMSYSERR_NOERROR);
-        EXPECT_EQ(waveOutWrite(device, &s.headers[i], sizeof(WAVEHDR)), MMSYSERR_NOERROR);
-    }
-    EXPECT_EQ(restart ? waveOutRestart(device) : MMSYSERR_NOERROR, MMSYSERR_NOERROR);
+    s.buffers.reserve(2);
+    for (uint8_t i = 0; i < 2; ++i) queue(device, s.buffers.emplace_back(2 * samples_per_buffer, i));
     return device;
 }
