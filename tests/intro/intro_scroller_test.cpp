@@ -33,7 +33,7 @@ TEST(ScrollText, SpacesThenThePiecesWithSevenMarkersAndUpperCaseNames) {
     EXPECT_EQ(std::count(t.begin(), t.end(), 'a'), 7);
     EXPECT_EQ(std::count_if(t.begin(), t.end(), [](char c) { return std::islower(static_cast<unsigned char>(c)); }), 7);
     std::string g1 = interviewed_group_1;
-    for (char& c : g1) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    std::transform(g1.begin(), g1.end(), g1.begin(), [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
     // While paused, a name piece fills the screen's 25 cells with the marker and the name alone.
     const size_t at = t.find(g1), marker = t.rfind('a', at);
     ASSERT_NE(at, std::string::npos);
@@ -48,8 +48,7 @@ TEST(Scroller, AdvancesPastMinus32AtMostFivePixelsAFrameAndWraps) {
     EXPECT_EQ(intro_state.scroll_index, 1);  // -32 itself does not advance
     scroller_on("ABCDEF", 1, -32.5, 0.0);
     draw_scroller();
-    EXPECT_EQ(intro_state.scroll_index, 2);
-    EXPECT_DOUBLE_EQ(intro_state.scroll_position, -0.5);
+    EXPECT_EQ(std::pair(intro_state.scroll_index, intro_state.scroll_position), std::pair(2, -0.5));
     intro_state.step = 25.0;  // a 100 ms frame
     draw_scroller();
     EXPECT_DOUBLE_EQ(intro_state.scroll_position, -5.5);
@@ -57,8 +56,7 @@ TEST(Scroller, AdvancesPastMinus32AtMostFivePixelsAFrameAndWraps) {
     build_intro_texts();
     scroller_on(intro_state.scroll_text, static_cast<int32_t>(intro_state.scroll_text.size()), -31.0, 5.0);
     EXPECT_EQ(drawn([] { draw_scroller(); }), black);
-    EXPECT_EQ(intro_state.scroll_index, 1);
-    EXPECT_DOUBLE_EQ(intro_state.scroll_position, -4.0);
+    EXPECT_EQ(std::pair(intro_state.scroll_index, intro_state.scroll_position), std::pair(1, -4.0));
 }
 
 TEST(Scroller, StandsStillForFourSecondsWhenAMarkerComesFirst) {
