@@ -49,42 +49,25 @@ TEST(synth, phase_counter_and_noise_step_wrap_and_hold) {
     regs(*m, {{0, 0xD6}, {1, 0x1C}});
     render(*m, 102);  // 102 x 2650138 passes 2^28 once
     EXPECT_EQ(v.increment, 2650138u);
-    EXPECT_EQ(v.phase_counter, (102u * 2650138u) & 0xFFFFFFFu);
+    EXPECT_EQ(v.phase_counter, 1878620u);
 
-    // Noise steps exactly when counter bit 23 changes (frequency $1000: about every 5.7 samples).
-    regs(*m, {{0, 0}, {1, 0x10}, {4, 0x80}});
-    int changes = 0, steps = 0;
-    for (int i = 0; i < 200; ++i) {
-        const uint32_t clock = v.phase_counter >> 23, noise = v.noise_register;
-        render(*m, 1);
-        changes += (v.phase_counter >> 23) != clock;
-        steps += v.noise_register != noise;
-    }
-    EXPECT_EQ(steps, changes);
-    EXPECT_GT(changes, 30);
-    // Feedback from bits 22 and 17; the output byte takes bits 22, 20, 16, 13, 11, 7, 4 and 2.
-    regs(*m, {{1, 0}});
-    const uint32_t taps[][3] = {{1u << 21, 1u << 22, 0x80},
-                                {1u << 10, 1u << 11, 0x08},
-                                {1u << 1, 1u << 2, 0x01},
-                                {1u << 17, 1u << 18 | 1u, 0},
-                                {1u << 22, 1u << 23 | 1u, 0}};
-    for (auto [before, after, out] : taps) {
+    // Frequency 0 leaves the counter still. Noise steps only when counter bit 23 changes, with feedback
+    // from bits 22 and 17; the output byte takes bits 22, 20, 16, 13, 11, 7, 4 and 2.
+    regs(*m, {{0, 0}, {1, 0}, {4, 0x80}});
+    const uint32_t taps[][4] = {{1, 1u << 21, 1u << 22, 0x80},       {1, 1u << 10, 1u << 11, 0x08},
+                                {1, 1u << 1, 1u << 2, 0x01},         {1, 1u << 17, 1u << 18 | 1u, 0},
+                                {1, 1u << 22, 1u << 23 | 1u, 0},     {0, 1u << 21, 1u << 21, 0}};
+    for (auto [clocked, before, after, out] : taps) {
         v.noise_register = before;
-        v.noise_clock = (v.phase_counter >> 23) ^ 1u;  // the next sample clocks it
+        v.noise_clock = (v.phase_counter >> 23) ^ clocked;
         render(*m, 1);
-        EXPECT_EQ(v.noise_register, after);
-        EXPECT_EQ(v.noise_output, out);
+        EXPECT_EQ(v.phase_counter, 1878620u);
+        EXPECT_EQ(std::pair(v.noise_register, uint32_t{v.noise_output}), std::pair(after, out)) << before;
     }
-
-    // Frequency 0 leaves the counter still; the test bit holds it and the noise register at reset.
-    const uint32_t still = v.phase_counter;
-    render(*m, 10);
-    EXPECT_EQ(v.phase_counter, still);
+    // The test bit holds the counter at 0 and the noise register at reset.
     regs(*m, {{1, 0x10}, {4, 0x88}});
     render(*m, 10);
-    EXPECT_EQ(v.phase_counter, 0u);
-    EXPECT_EQ(v.noise_register, 0xFFFFFFu);
+    EXPECT_EQ(std::pair(v.phase_counter, v.noise_register), std::pair(0u, 0xFFFFFFu));
 }
 
 TEST(synth, waveform_bytes_reach_the_output) {
@@ -147,8 +130,7 @@ TEST(synth, envelope_phases_follow_the_step_tables) {
     render(*m, 1);
     EXPECT_EQ(v.envelope_level, 0xFFFFFF);
     render(*m, 543);  // decay to sustain: ceil($7FFFFF / 15468)
-    EXPECT_EQ(v.envelope_level, 0x800000);
-    EXPECT_EQ(v.envelope_phase, envelope_sustain);
+    EXPECT_EQ(std::pair(v.envelope_level, v.envelope_phase), (std::pair<int32_t, uint8_t>(0x800000, envelope_sustain)));
 
     // A gate-on write while sounding does not restart; off then on restarts from the current level.
     regs(*m, {{4, 0x01}});
@@ -205,18 +187,12 @@ TEST(synth, band_and_high_pass_step_responses_follow_the_resonance) {
     // worked by hand from the filter's equations: on the first sample hp = bp = 476 x 65536; on the
     // second hp = -(bp >> 8) x q and bp grows by it, with q = (78643 - 2621 x resonance) >> 8, that is
     // 307 at resonance 0 and 153 at resonance 15. Outputs are the state >> 16 at volume 15.
-    struct step_case {
-        uint32_t resonance, mode;
-        int first, second;
-    };
-    for (const step_case c : {step_case{0, 0x20, 476, -95}, step_case{15, 0x20, 476, 191},
-                              step_case{0, 0x40, 476, -571}, step_case{15, 0x40, 476, -285}}) {
+    for (auto [resonance, mode, second] : {std::tuple{0u, 0x20u, -95}, std::tuple{15u, 0x20u, 191},
+                                           std::tuple{0u, 0x40u, -571}, std::tuple{15u, 0x40u, -285}}) {
         auto m = quiet_machine();
         hold_voice(*m, 2);
-        regs(*m, {{23, 0x04 | c.resonance << 4}, {21, 0x07}, {22, 0xFF}, {24, c.mode | 0x0F}});
-        const std::vector<int16_t> out = render(*m, 2);
-        EXPECT_EQ(out[0], c.first * 15) << c.resonance << " " << c.mode;
-        EXPECT_EQ(out[1], c.second * 15) << c.resonance << " " << c.mode;
+        regs(*m, {{23, 0x04 | resonance << 4}, {21, 0x07}, {22, 0xFF}, {24, mode | 0x0F}});
+        EXPECT_EQ(render(*m, 2), (std::vector<int16_t>{476 * 15, int16_t(second * 15)})) << resonance << " " << mode;
     }
 }
 
@@ -229,8 +205,8 @@ TEST(synth, loud_resonance_clips_instead_of_wrapping) {
     }
     regs(*m, {{23, 0xF7}, {22, 0x20}, {24, 0x1F}});
     const std::vector<int16_t> out = render(*m, 4000);
-    EXPECT_EQ(*std::max_element(out.begin(), out.end()), 32767);
-    EXPECT_EQ(*std::min_element(out.begin(), out.end()), -32768);
+    EXPECT_EQ(std::pair(*std::min_element(out.begin(), out.end()), *std::max_element(out.begin(), out.end())),
+              (std::pair<int16_t, int16_t>(-32768, 32767)));
     for (size_t i = 1; i < out.size(); ++i)
         ASSERT_LT(std::abs(out[i] - out[i - 1]), 30000) << "wrapped at " << i;
 }
