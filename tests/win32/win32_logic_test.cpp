@@ -46,33 +46,20 @@ TEST(win32_display, mode_search_goes_32_24_16_and_flip_chains_2_1_0_stopping_at_
     }
 }
 
-TEST(win32_display, surface_pixel_format_picks_the_converter_or_refuses) {
-    struct row {
-        uint32_t flags, bits, r, g, b;
-        bool usable;
-        surface_layout layout;
-    };
-    const row rows[] = {
-        {win32_ddpf_rgb, 32, 0xFF0000, 0x00FF00, 0x0000FF, true, surface_layout::xrgb32},
-        {win32_ddpf_rgb, 24, 0x0000FF, 0x00FF00, 0xFF0000, true, surface_layout::rgb24},
-        {win32_ddpf_rgb, 16, 0x7C00, 0x03E0, 0x001F, true, surface_layout::rgb555},
-        {win32_ddpf_rgb, 16, 0xF800, 0x07E0, 0x001F, true, surface_layout::rgb565},
-        {0x20, 8, 0, 0, 0, false, surface_layout::xrgb32},  // 8-bit palette: not RGB
-    };
-    for (const row& r : rows) {
-        display_pixel_format format{};
-        surface_layout layout = surface_layout::xrgb32;
-        const bool usable = win32_pixel_format(r.flags, r.bits, r.r, r.g, r.b, &format) &&
-                            surface_layout_for(format.bits, format.red_mask, format.green_mask, format.blue_mask, &layout);
-        EXPECT_EQ(std::pair(usable, layout), std::pair(r.usable, r.layout)) << r.bits << " bits";
-    }
+TEST(win32_display, an_rgb_surface_format_reaches_the_converter_choice_and_a_palette_one_is_refused) {
+    display_pixel_format f{};
+    ASSERT_EQ(win32_pixel_format(win32_ddpf_rgb, 16, 0xF800, 0x07E0, 0x001F, &f), 1);
+    surface_layout layout = surface_layout::xrgb32;
+    EXPECT_TRUE(surface_layout_for(f.bits, f.red_mask, f.green_mask, f.blue_mask, &layout));
+    EXPECT_EQ(layout, surface_layout::rgb565);
+    EXPECT_EQ(win32_pixel_format(0x20, 8, 0, 0, 0, &f), 0);  // 8-bit palette: not RGB
 }
 
 // A back surface that is lost until restored, and a primary that comes back only in the right mode.
 struct fake_surface {
     bool lost = true, restore_works = true, mode_right = true;
     int locks = 0, restores = 0;
-    std::vector<int> modes_set;
+    std::vector<int> modes_set{};
     uint8_t pixels[16] = {};
 };
 
@@ -99,29 +86,17 @@ int32_t fake_set_mode(void* context, int bits) {
     return win32_dd_ok;
 }
 
-TEST(win32_display, a_surface_lost_before_the_lock_is_restored_and_locked_again) {
-    fake_surface s;
+TEST(win32_display, lost_surfaces_are_restored_once_and_a_mode_put_back_while_inactive_is_set_again) {
+    fake_surface s, gone{.restore_works = false}, full{.mode_right = false}, window{.mode_right = false};
     int pitch = 0;
     EXPECT_EQ(win32_lock_surface({fake_lock, fake_restore, &s}, &pitch), s.pixels);
-    EXPECT_EQ(pitch * 10 + s.locks, 82);  // pitch 8, locked twice
-
+    EXPECT_EQ(std::tuple(pitch, s.locks), std::tuple(8, 2));
     // One that cannot come back drops the frame after one restore, without looping.
-    fake_surface gone;
-    gone.restore_works = false;
     EXPECT_EQ(win32_lock_surface({fake_lock, fake_restore, &gone}, &pitch), nullptr);
-    EXPECT_EQ(std::pair(gone.locks, gone.restores), std::pair(1, 1));
-}
-
-TEST(win32_display, a_mode_put_back_while_inactive_is_set_again_before_the_restore) {
-    fake_surface s;
-    s.mode_right = false;
-    EXPECT_EQ(win32_restore_surface(fake_restore, fake_set_mode, 24, &s), win32_dd_ok);
-    EXPECT_EQ(s.modes_set, (std::vector<int>{24}));
-    EXPECT_FALSE(s.lost);
-
+    EXPECT_EQ(std::tuple(gone.locks, gone.restores), std::tuple(1, 1));
+    EXPECT_EQ(win32_restore_surface(fake_restore, fake_set_mode, 24, &full), win32_dd_ok);
+    EXPECT_TRUE(full.modes_set == std::vector<int>{24} && !full.lost);
     // A window has no mode of its own to set: the error stands.
-    fake_surface window;
-    window.mode_right = false;
     EXPECT_EQ(win32_restore_surface(fake_restore, fake_set_mode, 0, &window), win32_dderr_wrongmode);
     EXPECT_TRUE(window.modes_set.empty());
 }
