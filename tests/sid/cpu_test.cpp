@@ -74,11 +74,9 @@ TEST_F(cpu, decoding_addressing_wraps_flags_write_back_and_branches) {
     for (const op_case& c : cases) {
         std::tie(m.memory[c.at], m.a, m.x, m.y, m.p) = std::tie(c.before, c.a, c.x, c.y, c.p);
         step(c.code);
-        SCOPED_TRACE(testing::Message() << std::hex << int(c.code[0]) << " a=" << int(c.a));
-        EXPECT_EQ(m.a, c.a_out);
-        EXPECT_EQ(m.p, c.p_out);
-        EXPECT_EQ(m.memory[c.at], c.after);
-        EXPECT_EQ(m.pc, c.pc_out < 0 ? 0x0200u + c.code.size() : static_cast<unsigned>(c.pc_out));
+        const auto pc = static_cast<uint16_t>(c.pc_out < 0 ? 0x0200 + c.code.size() : static_cast<size_t>(c.pc_out));
+        EXPECT_EQ(std::tuple(int{m.a}, int{m.p}, int{m.memory[c.at]}, m.pc), std::tuple(int{c.a_out}, int{c.p_out}, int{c.after}, pc))
+            << std::hex << int(c.code[0]) << " a=" << int(c.a);  // A, P, the byte, PC
     }
 }
 
@@ -89,21 +87,18 @@ TEST_F(cpu, subroutines_and_the_saturating_stack) {
     poke(m, 0x3000, {0x40});
     m.p = C;
     cpu_step(m);
-    EXPECT_EQ(m.pc, 0x0203);
-    EXPECT_EQ(m.p, C);
+    EXPECT_EQ(std::tuple(m.pc, m.p), std::tuple(uint16_t{0x0203}, C));
 
     // The stack pointer saturates: PLA from an empty stack reads $01FF again, pushes on a full one
     // overwrite $0100.
     m.memory[0x01FF] = 0x5A;
     step({0x68});
-    EXPECT_EQ(m.s, 0xFF);
-    EXPECT_EQ(m.a, 0x5A);
+    EXPECT_EQ(std::tuple(m.s, m.a), std::tuple(uint8_t{0xFF}, uint8_t{0x5A}));
     m.s = 0x00;
     step({0x48});
     m.a = 0x22;
     step({0x48});
-    EXPECT_EQ(m.s, 0x00);
-    EXPECT_EQ(m.memory[0x0100], 0x22);
+    EXPECT_EQ(std::tuple(m.s, m.memory[0x0100]), std::tuple(uint8_t{0x00}, uint8_t{0x22}));
     // PLP takes every bit, including the two the interpreter never sets.
     m.s = 0xFE;
     m.memory[0x01FF] = 0xFF;
@@ -115,8 +110,7 @@ TEST_F(cpu, chip_window_takes_stores_and_leaves_memory_alone) {
     m.memory[0xD418] = 0x77;  // as if loaded there
     m.a = 0x0F;
     step({0x8D, 0x18, 0xD4});
-    EXPECT_EQ(m.regs.mode_volume, 0x0F);
-    EXPECT_EQ(m.memory[0xD418], 0x77);
+    EXPECT_EQ(std::tuple(m.regs.mode_volume, m.memory[0xD418]), std::tuple(uint8_t{0x0F}, uint8_t{0x77}));
     step({0xEE, 0x18, 0xD4});  // read-modify-write reads memory and stores through the window
     EXPECT_EQ(m.regs.mode_volume, 0x78);
 

@@ -22,9 +22,8 @@ TEST(psid, header_fields_and_image_placement_in_memory_cleared_of_the_last_tune)
     EXPECT_EQ(load(*m, f), 0x1000);
     EXPECT_EQ(m->init_address << 16 | m->play_address, 0x10031006);
     EXPECT_EQ(problem(f), nullptr);
-    for (uint32_t a = 0; a < 0x10000; ++a) {
+    for (uint32_t a = 0; a < 0x10000; ++a)
         ASSERT_EQ(m->memory[a], a >= 0x1000 && a < 0x1006 ? f[0x7E + a - 0x1000] : 0) << std::hex << a;
-    }
 
     // A non-zero header load address is where the image goes, with no address bytes in the data.
     f = psid_build({.load_address = 0x2000, .init_address = 0x2000, .play_address = 0x2000, .name = {}}, 0,
@@ -37,8 +36,7 @@ TEST(psid, play_address_zero_runs_init_for_the_vector_and_songs_pass_through) {
     auto m = fresh_machine();
     load(*m, sidtune_vector());
     EXPECT_EQ(m->memory[0x04] << 8 | m->memory[0x10], 0x100);  // init ran once, with A = 0
-    EXPECT_EQ(m->play_address, m->memory[0x0314] | m->memory[0x0315] << 8);
-    EXPECT_NE(m->play_address, 0);
+    EXPECT_TRUE(m->play_address != 0 && m->play_address == (m->memory[0x0314] | m->memory[0x0315] << 8));
     psid_select_song(*m, 2);
     EXPECT_EQ(m->memory[0x11], 2);
 
