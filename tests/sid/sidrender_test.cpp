@@ -19,60 +19,48 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct sidrender : ::testing::Test {
-    fs::path dir = fs::temp_directory_path() / ("sidrender_test_" + std::to_string(::getpid()));
-    void SetUp() override { fs::create_directories(dir); }
-    void TearDown() override { fs::remove_all(dir); }
-    std::string path(const std::string& name) { return (dir / name).string(); }
-    std::string write(const std::string& name, const std::vector<uint8_t>& bytes) {
-        std::ofstream(dir / name, std::ios::binary)
-            .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+TEST(sidrender, renders_the_song_through_the_frame_routine_and_refuses_bad_input_with_one_line) {
+    const fs::path dir = fs::temp_directory_path() / ("sidrender_test_" + std::to_string(::getpid()));
+    fs::create_directories(dir);
+    const auto path = [&](const char* name) { return (dir / name).string(); };
+    const auto write = [&](const char* name, const std::vector<uint8_t>& bytes) {
+        std::ofstream(path(name), std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), std::ssize(bytes));
         return path(name);
-    }
-    std::string read(const std::string& name) {
-        std::string text;
-        tool_read_text(path(name).c_str(), text);
-        return text;
-    }
-    // Runs the tool; returns its exit code, with its output kept in dir/out.txt and dir/err.txt.
-    int run(const std::string& args) {
-        const int status = std::system((SIDRENDER_PATH " " + args + " >" + path("out.txt") + " 2>" + path("err.txt")).c_str());
+    };
+    std::string out, err, wav;
+    const auto run = [&](const std::string& args) {
+        const int status = std::system((SIDRENDER_PATH " " + args + " >" + path("out") + " 2>" + path("err")).c_str());
+        tool_read_text(path("out").c_str(), out);
+        tool_read_text(path("err").c_str(), err);
         return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    }
-};
-
-TEST_F(sidrender, renders_the_song_through_the_frame_routine) {
+    };
     const std::vector<uint8_t> tune = sidtune_busy();
     ASSERT_EQ(run("--song 1 --seconds 2 " + write("busy.sid", tune) + " " + path("busy.wav")), 0);
-    const std::string wav = read("busy.wav");
+    EXPECT_NE(out.find("load     $1000"), std::string::npos) << out;
+    tool_read_text(path("busy.wav").c_str(), wav);
     const std::vector<int16_t> expected = reference_frames(tune, 1, 100);
     ASSERT_EQ(wav.size(), 44 + 2 * expected.size());
-    // PCM, mono, 44100 Hz, 2-byte frames of 16 bits, the data size; then the samples.
-    std::vector<uint32_t> fields(4);
+    // PCM, mono, 44100 Hz, 2-byte frames of 16 bits, the data size; then the samples (this host is
+    // little-endian, as the file is).
+    std::array<uint32_t, 4> fields{};
     for (size_t i = 0; i < 4; ++i) std::memcpy(&fields[i], &wav[std::array{20, 24, 32, 40}[i]], 4);
     EXPECT_EQ(wav.substr(0, 4) + wav.substr(8, 8), "RIFFWAVEfmt ");
-    EXPECT_EQ(fields, (std::vector<uint32_t>{0x10001u, 44100u, 0x100002u, static_cast<uint32_t>(2 * expected.size())}));
+    EXPECT_EQ(fields, (std::array<uint32_t, 4>{0x10001u, 44100u, 0x100002u, static_cast<uint32_t>(2 * expected.size())}));
     EXPECT_EQ(std::memcmp(wav.data() + 44, expected.data(), 2 * expected.size()), 0);
-    EXPECT_NE(read("out.txt").find("load     $1000"), std::string::npos) << read("out.txt");
-}
 
-TEST_F(sidrender, bad_input_and_lengths_a_wav_file_cannot_hold_get_one_line_and_exit_code_1) {
-    std::vector<uint8_t> tune = sidtune_songs();
-    tune.resize(0x7D);
-    const std::string out = " " + path("bad.wav"), shortened = write("short.sid", tune);
-    tune = sidtune_songs();
-    tune[1] = 'X';
-    const std::string bad = write("bad.sid", tune), missing = path("missing.sid");
-    // 48,696 s of 16-bit mono would need 4,294,987,200 data bytes: past the 32-bit sizes of the header.
-    // Lengths are refused before the tune is read.
-    for (const std::string& args : {bad + out, shortened + out, missing + out, "--seconds x " + bad + out, bad,
-                                    "--seconds 48696 " + missing + out, "--seconds 99999999999 " + missing + out}) {
+    // 48,696 s of 16-bit mono would need 4,294,987,200 data bytes, past the 32-bit sizes of the header:
+    // such lengths are refused before the tune is read.
+    std::vector<uint8_t> bad = tune;
+    bad[1] = 'X';
+    const std::string to = " " + path("bad.wav"), missing = path("missing.sid");
+    for (const std::string& args : {write("bad.sid", bad) + to, missing + to, "--seconds x " + missing + to,
+                                    "--seconds 48696 " + missing + to, "--seconds 99999999999 " + missing + to}) {
         EXPECT_EQ(run(args), 1) << args;
-        const std::string err = read("err.txt");
         EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << args;
         EXPECT_TRUE(!args.starts_with("--seconds ") || err.find("--seconds") != std::string::npos) << err;
     }
-    EXPECT_FALSE(fs::exists(dir / "bad.wav"));
+    EXPECT_FALSE(fs::exists(path("bad.wav")));
+    fs::remove_all(dir);
 }
 
 }  // namespace
