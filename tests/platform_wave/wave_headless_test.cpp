@@ -3,14 +3,68 @@
 // looping buffer the module player queues is heard in its own tests.)
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <cstring>
+#include <initializer_list>
+#include <mutex>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "platform/headless/headless.h"
 #include "platform/headless/headless_audio.h"
-#include "tests/platform_wave/wave_test_support.h"
+#include "platform/wave_out.h"
 
 namespace {
+
+WAVEFORMATEX pcm(uint16_t channels) {
+    const auto block = static_cast<uint16_t>(2 * channels);
+    return WAVEFORMATEX{WAVE_FORMAT_PCM, channels, 44100, 44100u * block, block, 16, 0};
+}
+
+HWAVEOUT open_device(wave_out_proc proc = nullptr, void* instance = nullptr) {
+    HWAVEOUT device = nullptr;
+    const WAVEFORMATEX format = pcm(1);
+    EXPECT_EQ(waveOutOpen(&device, WAVE_MAPPER, &format, reinterpret_cast<uintptr_t>(proc),
+                          reinterpret_cast<uintptr_t>(instance), proc ? CALLBACK_FUNCTION : CALLBACK_NULL),
+              MMSYSERR_NOERROR);
+    return device;
+}
+
+// A header over bytes counting up from first, so that order, gaps and repeats show in what was played.
+struct buffer {
+    std::vector<char> bytes;
+    WAVEHDR header{};
+    buffer(size_t size, uint8_t first) : bytes(size) {
+        for (size_t i = 0; i < size; ++i) bytes[i] = static_cast<char>(first + i);
+        header = {bytes.data(), static_cast<uint32_t>(size), 0, 0, 0, 0, nullptr, 0};
+    }
+};
+
+void queue(HWAVEOUT device, buffer& b) {
+    ASSERT_EQ(waveOutPrepareHeader(device, &b.header, sizeof(WAVEHDR)), MMSYSERR_NOERROR);
+    ASSERT_EQ(waveOutWrite(device, &b.header, sizeof(WAVEHDR)), MMSYSERR_NOERROR);
+}
+
+// Polls pred every millisecond for up to ten seconds; whether it came true.
+template <typename Pred> bool wait_until(Pred pred) {
+    for (int ms = 0; ms < 10000 && !pred(); ++ms) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    return pred();
+}
+
+uint32_t position(HWAVEOUT device) {
+    MMTIME t{TIME_BYTES, 0};
+    EXPECT_EQ(waveOutGetPosition(device, &t, sizeof(MMTIME)), MMSYSERR_NOERROR);
+    return t.cb;
+}
+
+std::vector<uint8_t> concat(std::initializer_list<const buffer*> parts) {
+    std::vector<uint8_t> out;
+    for (const buffer* b : parts) out.insert(out.end(), b->bytes.begin(), b->bytes.end());
+    return out;
+}
+
 
 // What a completion saw: the message, the header and its flags then, and whether it came on the
 // test's own thread.
@@ -165,16 +219,38 @@ TEST_F(WaveHeadless, CloseFromInsideACompletionDoesNotWaitForItself) {
     EXPECT_EQ(headless_audio_open_now(), 0);
 }
 
+// Two buffers, each refilled and requeued from its own completion under a lock that stop holds too,
+// as the players do.
+struct refill_stream {
+    std::mutex lock;
+    std::atomic<bool> attached{true}, in_refill{false};
+    std::atomic<int> refills{0};
+    static void proc(HWAVEOUT device, uint32_t message, uintptr_t instance, uintptr_t param, uintptr_t) {
+        auto* s = reinterpret_cast<refill_stream*>(instance);
+        if (message != WOM_DONE || !s->attached.load()) return;
+        auto* h = reinterpret_cast<WAVEHDR*>(param);
+        s->in_refill = true;
+        std::lock_guard<std::mutex> guard(s->lock);
+        if (!s->attached.load()) return;
+        EXPECT_EQ(waveOutUnprepareHeader(device, h, sizeof(WAVEHDR)), MMSYSERR_NOERROR);
+        EXPECT_EQ(waveOutPrepareHeader(device, h, sizeof(WAVEHDR)), MMSYSERR_NOERROR);
+        EXPECT_EQ(waveOutWrite(device, h, sizeof(WAVEHDR)), MMSYSERR_NOERROR);
+        ++s->refills;
+    }
+};
+
 TEST_F(WaveHeadless, ResetUnderTheCallersLockWhileACompletionWaitsForThatLockDoesNotDeadlock) {
     refill_stream s;
-    HWAVEOUT device = start_stream(s, 441);
-    ASSERT_EQ(waveOutRestart(device), MMSYSERR_NOERROR);
+    buffer a(882, 0), b(882, 1);  // 10 ms each
+    HWAVEOUT device = open_device(refill_stream::proc, &s);
+    queue(device, a);
+    queue(device, b);
     std::unique_lock<std::mutex> held(s.lock);
     headless_advance(0.011);  // the first buffer ends; its refill blocks on our lock
     ASSERT_TRUE(wait_until([&] { return s.in_refill.load(); }));
     s.attached = false;
     EXPECT_EQ(waveOutReset(device), MMSYSERR_NOERROR);
-    EXPECT_EQ(s.buffers[1].header.dwFlags & (WHDR_DONE | WHDR_INQUEUE), WHDR_DONE);
+    EXPECT_EQ(b.header.dwFlags & (WHDR_DONE | WHDR_INQUEUE), WHDR_DONE);
     held.unlock();
     EXPECT_EQ(waveOutClose(device), MMSYSERR_NOERROR);  // waits for the refill, which now sees the stop
     EXPECT_EQ(s.refills.load(), 0);
