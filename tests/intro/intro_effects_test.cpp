@@ -19,16 +19,13 @@ colours rows(std::initializer_list<int> ys) {
 
 }  // namespace
 
-TEST(IntroBackground, BlueGradientOnRowsOneToFiftyAndBlackElsewhere) {
+TEST(IntroBackground, BlueGradientOnRowsOneToFiftyThenBarBandsAndTheirSwing) {
     fresh_intro();
     std::fill(framebuffer.begin(), framebuffer.end(), 0x123456u);
     draw_intro_background();
     EXPECT_EQ(rows({0, 1, 2, 50, 51, 599}), (colours{0, 0x96, 0x93, 3, 0, 0}));
-}
-
-TEST(IntroBars, BandsAndTheirSwing) {
-    fresh_intro();
-    // s x (r + 1) up to s x 16 at r = 15, s x 15 from r = 16 on; rows from 600 on are left out.
+    // Bar bands: s x (r + 1) up to s x 16 at r = 15, s x 15 from r = 16 on; rows from 600 on are left out.
+    clear_framebuffer(0);
     draw_bar_band(7, 580);
     EXPECT_EQ(rows({579, 580, 595, 596}), (colours{0, 7, 112, 105}));
     // Phase 0: pair 1's upper bar starts at row 389 = 375 + [100 x sin(0.1396)]; pair 7

@@ -33,7 +33,7 @@ TEST(ScrollText, SpacesThenThePiecesWithSevenMarkersAndUpperCaseNames) {
     EXPECT_EQ(std::count_if(t.begin(), t.end(), [](char c) { return std::islower(static_cast<unsigned char>(c)); }), 7);
 }
 
-TEST(Scroller, AdvancesPastMinus32AtMostFivePixelsAFrameAndWraps) {
+TEST(Scroller, AdvancesPastMinus32AtMostFivePixelsAFrameWrapsPausesAtMarkersAndDrawsFromTheIndex) {
     fresh_intro();
     scroller_on("ABCDEF", 1, -32.0, 0.0);
     draw_scroller();
@@ -49,10 +49,8 @@ TEST(Scroller, AdvancesPastMinus32AtMostFivePixelsAFrameAndWraps) {
     scroller_on(intro_state.scroll_text, static_cast<int32_t>(intro_state.scroll_text.size()), -31.0, 5.0);
     EXPECT_EQ(drawn([] { draw_scroller(); }), black);
     EXPECT_EQ(std::pair(intro_state.scroll_index, intro_state.scroll_position), std::pair(1, -4.0));
-}
 
-TEST(Scroller, StandsStillForFourSecondsWhenAMarkerComesFirst) {
-    fresh_intro();
+    // A marker coming first holds the scroller for four seconds.
     scroller_on("XYaBCD", 2, -30.0, 5.0);
     draw_scroller();  // -35: index 3 is the marker
     EXPECT_EQ(intro_state.scroll_index, 3);
@@ -67,12 +65,10 @@ TEST(Scroller, StandsStillForFourSecondsWhenAMarkerComesFirst) {
     draw_scroller();
     draw_scroller();
     EXPECT_DOUBLE_EQ(intro_state.scroll_position, -8.0);
-}
 
-TEST(Scroller, DrawsFromTheIndexAtTheFlooredPosition) {
-    fresh_intro();
+    // Drawn from the index at the floored position; index 0 draws nothing.
     scroller_on("HELLO", 0, 0.0, 0.0);
-    EXPECT_EQ(drawn([] { draw_scroller(); }), black);  // index 0: nothing
+    EXPECT_EQ(drawn([] { draw_scroller(); }), black);
     scroller_on("HELLO", 2, -10.5, 0.0);
     EXPECT_EQ(drawn([] { draw_scroller(); }), drawn([] { draw_scroller_text("ELLO", -11); }));
     // The marker is a blank cell; characters without a glyph take no room; other lower case is upper.

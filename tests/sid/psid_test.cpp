@@ -62,8 +62,8 @@ TEST(psid, short_and_overlong_files_are_bounded) {
     EXPECT_NE(problem(f), nullptr);
     f.resize(9);
     load(*m, f);
-    EXPECT_EQ(m->init_address, 0);
     psid_load(*m, nullptr, 500);
+    EXPECT_EQ(m->init_address, 0);
     EXPECT_EQ(psid_problem(nullptr, 0), std::string("file too short for a PSID header"));
     f = sidtune_songs();
     f[0] = 'R';
@@ -96,8 +96,7 @@ TEST(psid, a_stuck_play_routine_costs_a_frame_not_a_buffer_while_init_keeps_room
     // before eight of them (a refill) run past the 160 ms that a buffer plays.
     std::vector<int16_t> out(882);
     psid_render_frame(*m, out.data(), 882);
-    EXPECT_GT(counted(*m, 0x20), 20'000u / 2);
-    EXPECT_LT(counted(*m, 0x20), 120'000u / 2);
+    EXPECT_TRUE(counted(*m, 0x20) > 20'000u / 2 && counted(*m, 0x20) < 120'000u / 2) << counted(*m, 0x20);
 }
 
 TEST(psid, frame_routine_plays_once_and_writes_exactly_count_samples) {
