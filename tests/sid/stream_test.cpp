@@ -64,10 +64,6 @@ TEST_F(stream, start_without_resume_stays_paused_and_stops_are_harmless) {
     sid_player_resume();
     EXPECT_EQ(headless_audio_open_now(), 0);
 
-    // Start while a stream plays replaces it rather than leaving it running.
-    start();
-    start();
-    EXPECT_EQ(std::pair(headless_audio_opened(), headless_audio_open_now()), std::pair(3, 1));
 }
 
 TEST_F(stream, device_failures_show_the_error_box_and_the_stream_goes_on) {
@@ -86,12 +82,6 @@ TEST_F(stream, device_failures_show_the_error_box_and_the_stream_goes_on) {
     play(2.0);
     EXPECT_EQ(headless_audio_played().size(), 2u * sid_buffer_bytes);
 
-    // No device at all: the prepares complain, the writes quietly refuse, nothing plays.
-    sid_player_stop();
-    headless_reset();
-    headless_audio_reset({.open_result = MMSYSERR_NODRIVER});
-    start();
-    EXPECT_EQ(std::pair(headless_messages().size(), headless_audio_opened()), std::pair(size_t{2}, 0));
 }
 
 // A message box a reader leaves open until told: whoever shows it waits inside it.
