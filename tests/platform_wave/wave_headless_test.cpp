@@ -5,10 +5,8 @@
 
 #include <atomic>
 #include <chrono>
-#include <cstring>
 #include <initializer_list>
 #include <mutex>
-#include <string>
 #include <thread>
 #include <vector>
 
@@ -133,14 +131,6 @@ TEST_F(WaveHeadless, OpenTakesOnlySixteenBitPcmAt44100AndHeadersFollowTheStateRu
     EXPECT_EQ(waveOutUnprepareHeader(device, &a.header, sizeof(WAVEHDR)), MMSYSERR_NOERROR);
     EXPECT_EQ(waveOutClose(device), MMSYSERR_NOERROR);
     EXPECT_EQ(waveOutWrite(device, &a.header, sizeof(WAVEHDR)), MMSYSERR_INVALHANDLE);  // a stale handle
-
-    // Error texts: a short buffer is cut safely; an unknown code names itself.
-    char text[256];
-    std::memset(text, 'x', sizeof text);
-    EXPECT_EQ(waveOutGetErrorTextA(WAVERR_BADFORMAT, text, 5), MMSYSERR_NOERROR);
-    EXPECT_TRUE(std::strlen(text) == 4 && text[5] == 'x');
-    EXPECT_NE(waveOutGetErrorTextA(4711, text, sizeof text), MMSYSERR_NOERROR);
-    EXPECT_NE(std::string(text).find("4711"), std::string::npos);
 }
 
 TEST_F(WaveHeadless, HeadersPlayInOrderWithoutGapsAndCompleteWhenTheClockPassesTheirEnd) {

@@ -212,11 +212,10 @@ struct sample_channel_test : ::testing::Test {
     sid_machine& m = *mp;
     void trigger(uint32_t start, uint32_t end, uint32_t period, uint32_t order, uint32_t repeats,
                  uint32_t repeat_at, uint32_t value = 0xFF) {
-        const std::pair<uint16_t, uint32_t> writes[] = {
-            {0xD41E, start},     {0xD41F, start >> 8},     {0xD43D, end},   {0xD43E, end >> 8},
-            {0xD45D, period},    {0xD45E, period >> 8},    {0xD47D, order}, {0xD43F, repeats},
-            {0xD47E, repeat_at}, {0xD47F, repeat_at >> 8}, {0xD41D, value}};
-        for (auto [at, v] : writes) sample_channel_write(m, at, static_cast<uint8_t>(v));
+        for (auto [at, v] : {std::pair<uint16_t, uint32_t>{0xD41E, start}, {0xD41F, start >> 8}, {0xD43D, end},
+                             {0xD43E, end >> 8}, {0xD45D, period}, {0xD45E, period >> 8}, {0xD47D, order},
+                             {0xD43F, repeats}, {0xD47E, repeat_at}, {0xD47F, repeat_at >> 8}, {0xD41D, value}})
+            sample_channel_write(m, at, static_cast<uint8_t>(v));
     }
     std::vector<int32_t> mix(int n) {
         std::vector<int32_t> out;

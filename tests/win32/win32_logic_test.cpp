@@ -2,6 +2,7 @@
 // fallbacks, pixel format to converter, lost surfaces and modes, and window messages into the layer.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <tuple>
 #include <utility>
 #include <vector>
@@ -21,9 +22,7 @@ struct fake_calls {
     static int32_t call(void* context, int value) {
         auto* fake = static_cast<fake_calls*>(context);
         fake->tried.push_back(value);
-        for (int a : fake->accepted)
-            if (a == value) return win32_dd_ok;
-        return refused;
+        return std::find(fake->accepted.begin(), fake->accepted.end(), value) != fake->accepted.end() ? win32_dd_ok : refused;
     }
 };
 
@@ -67,8 +66,7 @@ int32_t fake_lock(void* context, uint8_t** rows, int* pitch) {
     auto* s = static_cast<fake_surface*>(context);
     ++s->locks;
     if (s->lost) return win32_dderr_surfacelost;
-    *rows = s->pixels;
-    *pitch = 8;
+    std::tie(*rows, *pitch) = std::tuple(s->pixels, 8);
     return win32_dd_ok;
 }
 int32_t fake_restore(void* context) {
@@ -80,9 +78,8 @@ int32_t fake_restore(void* context) {
     return win32_dd_ok;
 }
 int32_t fake_set_mode(void* context, int bits) {
-    auto* s = static_cast<fake_surface*>(context);
-    s->modes_set.push_back(bits);
-    s->mode_right = true;
+    static_cast<fake_surface*>(context)->modes_set.push_back(bits);
+    static_cast<fake_surface*>(context)->mode_right = true;
     return win32_dd_ok;
 }
 
