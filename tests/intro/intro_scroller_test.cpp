@@ -36,12 +36,12 @@ TEST(ScrollText, SpacesThenThePiecesWithSevenMarkersAndUpperCaseNames) {
 TEST(Scroller, AdvancesPastMinus32AtMostFivePixelsAFrameWrapsPausesAtMarkersAndDrawsFromTheIndex) {
     fresh_intro();
     scroller_on("ABCDEF", 1, -32.0, 0.0);
-    draw_scroller();
-    EXPECT_EQ(intro_state.scroll_index, 1);  // -32 itself does not advance
+    draw_scroller();  // -32 itself does not advance
+    EXPECT_EQ(intro_state.scroll_index, 1);
     scroller_on("ABCDEF", 1, -32.5, 0.0);
     draw_scroller();
     EXPECT_EQ(std::pair(intro_state.scroll_index, intro_state.scroll_position), std::pair(2, -0.5));
-    intro_state.step = 25.0;  // a 100 ms frame
+    intro_state.step = 25.0;  // a 100 ms frame moves 5 pixels, not 25
     draw_scroller();
     EXPECT_DOUBLE_EQ(intro_state.scroll_position, -5.5);
     // After the last character it starts over at index 1, where the real text shows its 66 spaces.

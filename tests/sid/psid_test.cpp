@@ -11,7 +11,7 @@ const char* problem(const std::vector<uint8_t>& f) {
     return psid_problem(f.data(), static_cast<uint32_t>(f.size()));
 }
 
-TEST(psid, header_fields_and_image_placement_in_memory_cleared_of_the_last_tune) {
+TEST(psid, header_fields_image_placement_play_vector_and_songs_passed_through) {
     auto m = fresh_machine();
     m->memory[0x8000] = 0x55;  // left by an earlier tune
     m->memory[0xFFFF] = 0x66;
@@ -29,12 +29,10 @@ TEST(psid, header_fields_and_image_placement_in_memory_cleared_of_the_last_tune)
                    {0x11, 0x22});
     EXPECT_EQ(load(*m, f), 0x2000);
     EXPECT_EQ(m->memory[0x2000] << 8 | m->memory[0x2001], 0x1122);
-}
 
-TEST(psid, play_address_zero_runs_init_for_the_vector_and_songs_pass_through) {
-    auto m = fresh_machine();
+    // Play address 0: init runs once (A = 0) to set the vector at $0314 that names the play routine.
     load(*m, sidtune_vector());
-    EXPECT_EQ(m->memory[0x04] << 8 | m->memory[0x10], 0x100);  // init ran once, with A = 0
+    EXPECT_EQ(m->memory[0x04] << 8 | m->memory[0x10], 0x100);
     EXPECT_TRUE(m->play_address != 0 && m->play_address == (m->memory[0x0314] | m->memory[0x0315] << 8));
     psid_select_song(*m, 2);
     EXPECT_EQ(m->memory[0x11], 2);

@@ -30,7 +30,7 @@ void hold_voice(sid_machine& m, uint32_t v) {
 // Output of one voice at level $F00000 and volume 15 for waveform byte o.
 int voice_out(uint32_t o) { return ((static_cast<int>(o) - 128) * 0xF00000 >> 22) * 15; }
 
-TEST(synth, rate_constants_at_44100) {
+TEST(synth, rate_constants_at_44100_and_the_phase_counter_and_noise_step_wrap_and_hold) {
     auto m = quiet_machine();
     EXPECT_EQ(std::pair(m->rates.frequency_multiplier, m->rates.cutoff_multiplier), std::pair(359u, 32u));
     const std::array<uint32_t, 16> attack = {168867, 47495, 24124, 15998, 10200, 6908, 5692, 4855,
@@ -39,10 +39,7 @@ TEST(synth, rate_constants_at_44100) {
                                             1262,  506,   253,  158,  126,  42,   25,   15};
     EXPECT_TRUE(m->rates.attack_step == attack && m->rates.decay_step == decay);
     for (const sid_voice& v : m->voice) EXPECT_EQ(v.noise_register, 0xFFFFFFu);
-}
 
-TEST(synth, phase_counter_and_noise_step_wrap_and_hold) {
-    auto m = quiet_machine();
     sid_voice& v = m->voice[0];
     regs(*m, {{0, 0xD6}, {1, 0x1C}});
     render(*m, 102);  // 102 x 2650138 passes 2^28 once
@@ -237,8 +234,17 @@ TEST_F(sample_channel_test, first_sample_carries_the_previous_value_and_other_or
     EXPECT_EQ(mix(5), (std::vector<int32_t>{3072, -4096, -2048, 8192, 0}));
 }
 
-TEST_F(sample_channel_test, silent_cases_and_the_stop_value) {
-    trigger(0x2000, 0x2000, 22, 0, 0, 0);  // start equals end
+TEST_F(sample_channel_test, repeats_silent_cases_and_the_stop_value) {
+    poke(m, 0x2000, {0x11, 0x22});
+    // Two bytes, the second repeated twice more: one sample per nibble, 8 in all, then silence.
+    trigger(0x2000, 0x2002, 22, 0, 2, 0x2001);
+    int heard = 0;
+    for (; heard < 40 && m.sample.address >= m.sample.start && m.sample.address < m.sample.end; ++heard)
+        sample_channel_mix(m, 0);
+    EXPECT_EQ(std::pair(heard, m.sample.repeat_count), std::pair(8, 0));
+
+    // A trigger whose start equals its end adds nothing.
+    trigger(0x2000, 0x2000, 22, 0, 0, 0);
     EXPECT_EQ(mix(3), (std::vector<int32_t>{0, 0, 0}));
     sample_channel_output = 1024;
     trigger(0x2000, 0x2010, 0, 0, 0, 0);  // period 0
@@ -251,17 +257,6 @@ TEST_F(sample_channel_test, silent_cases_and_the_stop_value) {
     EXPECT_EQ(mix(1)[0], 1024);
     const int32_t held = sample_channel_output;  // volume 0 silences the voices, not the sample channel
     EXPECT_EQ(render(m, 1)[0], held);
-}
-
-TEST_F(sample_channel_test, repeat_count_replays_from_the_repeat_address) {
-    poke(m, 0x2000, {0x11, 0x22});
-    // Two bytes, the second repeated twice more: one sample per nibble, 8 in all, then silence.
-    trigger(0x2000, 0x2002, 22, 0, 2, 0x2001);
-    int heard = 0;
-    for (; heard < 40 && m.sample.address >= m.sample.start && m.sample.address < m.sample.end; ++heard) {
-        sample_channel_mix(m, 0);
-    }
-    EXPECT_EQ(std::pair(heard, m.sample.repeat_count), std::pair(8, 0));
 }
 
 }  // namespace
