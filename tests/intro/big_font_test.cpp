@@ -1,48 +1,12 @@
-// The big font: the sheet the build made from the block design, and the bigfontc checker's errors.
+// The big font: the glyphs as the intro reads them, and the bigfontc checker's errors.
 #include <gtest/gtest.h>
 
 #include <bit>
-#include <fstream>
-#include <sstream>
-#include <utility>
+#include <string>
+#include <vector>
 
-#include "content/fonts/big_font.h"
 #include "intro/intro.h"
 #include "tools/bigfontc/bigfontc.h"
-
-namespace {
-
-const std::string square_row = "|\u2588\u2588      |\n";
-
-// A complete, valid source: every glyph a bar two blocks wide, with header and extra text around it.
-std::string square_font(const std::string& header = "", const std::string& extra = "") {
-    std::string s = header;
-    for (int c = 32; c <= 90; ++c) {
-        char id[32];
-        std::snprintf(id, sizeof id, "glyph U+%04X\n", static_cast<unsigned>(c));
-        s += id;
-        for (int r = 0; r < 8; ++r) s += square_row;
-    }
-    return s + extra;
-}
-
-// square_font with its first row replaced.
-std::string first_row(const std::string& row) {
-    std::string s = square_font();
-    return s.replace(s.find(square_row), square_row.size(), row + "\n");
-}
-
-}  // namespace
-
-TEST(BigFont, TheProgramCarriesTheCompiledSource) {
-    std::ifstream in(KV_BIG_FONT_SOURCE, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    std::vector<unsigned char> data;
-    std::string error;
-    ASSERT_TRUE(bigfontc_compile(text.str(), "big_font.txt", data, error)) << error;
-    EXPECT_TRUE(std::equal(data.begin(), data.end(), big_font_data, big_font_data + sizeof big_font_data));
-}
 
 // Read through the intro's per-column ink masks (bit r = row r).
 TEST(BigFont, EveryGlyphButSpaceHasInkAndLeavesItsGap) {
@@ -60,28 +24,12 @@ TEST(BigFont, EveryGlyphButSpaceHasInkAndLeavesItsGap) {
     EXPECT_TRUE((a[0] & 1) == 0 && (a[1] & 2) == 0 && (a[2] & 2) != 0 && (a[0] & 8) != 0);
 }
 
-TEST(BigFont, CompilerRejectsBrokenSourcesWithTheirLine) {
-    const std::string s = square_font();
-    const std::pair<std::string, std::string> cases[] = {
-        {first_row("|\u2588\u2588     |"), "f.txt:2: glyph U+0020 row 0: 7 blocks, expected 8"},
-        {first_row("|\u2588\u2588       |"), "f.txt:2: glyph U+0020 row 0: more than 8 blocks"},
-        {first_row("|\xE2\x96      |"), "f.txt:2: malformed UTF-8 in a glyph row"},
-        {first_row("|##      |"), "f.txt:2: unknown block U+0023"},
-        {first_row("|\u2588\u2588      "), "f.txt:2: glyph U+0020 row 0: expected a row"},
-        {square_font("", "glyph U+0041 A\n"), "f.txt:532: glyph U+0041 given twice (first on line 298)"},
-        {square_font("glyph U+005B\n"), "f.txt:1: glyph U+005B outside the font's codes U+0020 to U+005A"},
-        {square_font("glyph U+0041 B\n"), "f.txt:1: the character after U+0041 is not that character"},
-        {s.substr(0, s.size() - square_row.size()), "f.txt:530: the source ends inside glyph U+005A"},
-        {square_font("top 256 0 0\n"), "f.txt:1: a colour is three numbers 0 to 255 (red green blue)"},
-        {square_font("top 1 2 3\ntop 1 2 3\n"), "f.txt:2: 'top' given twice"},
-        // A black shade would make its row of ink transparent.
-        {square_font("top 0 0 0\nbottom 0 0 0\n"), "f.txt:2: the shade of pixel row 0 is black: its ink would not show"},
-        {"", "f.txt:0: glyph U+0020 is missing"},
-    };
-    for (const auto& [source, expected] : cases) {
-        std::vector<unsigned char> data;
-        std::string error;
-        EXPECT_FALSE(bigfontc_compile(source, "f.txt", data, error)) << expected;
-        EXPECT_TRUE(error.starts_with(expected)) << error;
-    }
+TEST(BigFont, CompilerNamesTheLineAndTheGlyphOfAnError) {
+    std::vector<unsigned char> data;
+    std::string error;
+    const std::string row = "glyph U+0020\n|\u2588\u2588     |\n";  // 7 blocks
+    EXPECT_FALSE(bigfontc_compile(row, "f.txt", data, error));
+    EXPECT_TRUE(error.starts_with("f.txt:2: glyph U+0020 row 0: 7 blocks, expected 8")) << error;
+    EXPECT_FALSE(bigfontc_compile("", "f.txt", data, error));
+    EXPECT_TRUE(error.starts_with("f.txt:0: glyph U+0020 is missing")) << error;
 }

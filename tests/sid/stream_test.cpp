@@ -1,9 +1,8 @@
 // The tune stream on the headless wave-out device: frame order across the two refilling buffers,
 // paused start, harmless stops, the "Error" box, and many start/stop cycles racing the refills.
+#include <atomic>
 #include <chrono>
-#include <condition_variable>
 #include <future>
-#include <mutex>
 #include <thread>
 
 #include "platform/headless/headless.h"
@@ -42,11 +41,8 @@ TEST_F(stream, buffers_alternate_and_refill_with_the_following_frames) {
     const std::vector<uint8_t> played = headless_audio_played();
     const std::vector<int16_t> expected = reference_frames(tune, 1, 3 * sid_buffer_frames);
     ASSERT_GE(played.size(), 2 * expected.size());
-    for (size_t i = 0; i < expected.size(); ++i) {
-        ASSERT_EQ(static_cast<int16_t>(played[2 * i] | played[2 * i + 1] << 8), expected[i])
-            << "frame " << i / sid_frame_samples + 1;
-    }
-    EXPECT_EQ(headless_audio_format().nChannels, 1);
+    for (size_t i = 0; i < expected.size(); ++i)
+        ASSERT_EQ(static_cast<int16_t>(played[2 * i] | played[2 * i + 1] << 8), expected[i]) << "frame " << i / 882 + 1;
 
     // The stream goes on by itself; the tune's play routine ran once per frame rendered.
     play(1.0);
@@ -62,17 +58,12 @@ TEST_F(stream, start_without_resume_stays_paused_and_stops_are_harmless) {
 
     start(0, false);
     play(1.0);
-    EXPECT_TRUE(headless_audio_played().empty());
-    EXPECT_EQ(sid_player_state.machine.memory[sidtune_play_counter], 16);  // the two queued buffers only
+    // Nothing played; the play routine ran for the two queued buffers only.
+    EXPECT_TRUE(headless_audio_played().empty() && sid_player_state.machine.memory[sidtune_play_counter] == 16);
     sid_player_stop();
     sid_player_resume();
     EXPECT_EQ(headless_audio_open_now(), 0);
 
-    // Start while a stream plays replaces it rather than leaving it running.
-    start();
-    start();
-    EXPECT_EQ(headless_audio_open_now(), 1);
-    EXPECT_EQ(headless_audio_opened(), 3);
 }
 
 TEST_F(stream, device_failures_show_the_error_box_and_the_stream_goes_on) {
@@ -83,110 +74,47 @@ TEST_F(stream, device_failures_show_the_error_box_and_the_stream_goes_on) {
     waveOutGetErrorTextA(WAVERR_UNPREPARED, text, sizeof text);
     EXPECT_EQ(headless_messages()[0], std::string("Error|") + text);
 
-    // A failing unprepare inside a refill is shown, and the refill still renders and requeues.
-    sid_player_stop();
-    headless_reset();
-    headless_audio_reset({.unprepare_result = MMSYSERR_ERROR});
-    start();
-    play(0.5);
-    EXPECT_TRUE(headless_messages().empty());  // recorded by the refills, shown by the main thread
-    sid_player_show_errors();
-    EXPECT_GE(headless_messages().size(), 2u);
-    EXPECT_GE(headless_audio_played().size(), 3u * sid_buffer_bytes);
-
     // A write that fails loses that buffer: the stream falls silent once both have failed.
+    sid_player_stop();
     headless_audio_reset();
     start();
     headless_audio_set_failures(MMSYSERR_NOERROR, MMSYSERR_NOERROR, MMSYSERR_ERROR);
     play(2.0);
     EXPECT_EQ(headless_audio_played().size(), 2u * sid_buffer_bytes);
 
-    // No device at all: the prepares complain, the writes quietly refuse, nothing plays.
-    sid_player_stop();
-    headless_reset();
-    headless_audio_reset({.open_result = MMSYSERR_NODRIVER});
-    start();
-    EXPECT_EQ(headless_messages().size(), 2u);
-    EXPECT_EQ(headless_audio_opened(), 0);
 }
 
-// A message box a reader has not closed yet: the hook holds whoever shows it until let go.
-struct open_box {
-    static inline std::mutex lock;
-    static inline std::condition_variable changed;
-    static inline bool up = false, closed = false;
-    static inline std::thread::id shown_on;
-    static void hook(const char*, const char*) {
-        std::unique_lock<std::mutex> hold(lock);
-        up = true;
-        shown_on = std::this_thread::get_id();
-        changed.notify_all();
-        changed.wait(hold, [] { return closed; });
-    }
-    static void reset() {
-        std::lock_guard<std::mutex> hold(lock);
-        up = closed = false;
-        shown_on = {};
-    }
-    static bool wait_up() {
-        std::unique_lock<std::mutex> hold(lock);
-        return changed.wait_for(hold, std::chrono::seconds(3), [] { return up; });
-    }
-    static void close() {
-        std::lock_guard<std::mutex> hold(lock);
-        closed = true;
-        changed.notify_all();
-    }
-};
+// A message box a reader leaves open until told: whoever shows it waits inside it.
+std::atomic<bool> box_up, box_closed;
+std::atomic<std::thread::id> box_shown_on;
+void open_box(const char*, const char*) {
+    box_shown_on = std::this_thread::get_id();
+    box_up = true;
+    while (!box_closed) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+}
 
 TEST_F(stream, an_error_box_left_open_holds_up_neither_the_stream_nor_stop) {
-    open_box::reset();
-    headless_set_message_box_hook(&open_box::hook);
+    box_up = box_closed = false;
+    headless_set_message_box_hook(&open_box);
     start();
     play(0.2);
     headless_audio_set_failures(MMSYSERR_NOERROR, MMSYSERR_ERROR, MMSYSERR_NOERROR);
-    headless_advance(0.2);
-    headless_audio_settle();  // the refills meet the failing unprepare
+    headless_advance(0.4);
+    headless_audio_settle();  // two refills meet the failing unprepare, and still render and requeue
+    EXPECT_GT(headless_audio_played().size(), 3u * sid_buffer_bytes);
     headless_audio_set_failures(MMSYSERR_NOERROR, MMSYSERR_NOERROR, MMSYSERR_NOERROR);
     // The frame loop shows what the refills recorded; the reader leaves the box open.
     std::thread frame_loop([] { sid_player_show_errors(); });
     const std::thread::id frame_loop_id = frame_loop.get_id();
-    ASSERT_TRUE(open_box::wait_up());
+    for (int i = 0; i < 3000 && !box_up; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    ASSERT_TRUE(box_up);
     auto stopped = std::async(std::launch::async, [] { sid_player_stop(); });
     const bool returned = stopped.wait_for(std::chrono::seconds(3)) == std::future_status::ready;
-    const std::thread::id shown_on = open_box::shown_on;
-    open_box::close();
+    box_closed = true;
     frame_loop.join();
     stopped.wait();
     EXPECT_TRUE(returned);
-    EXPECT_EQ(shown_on, frame_loop_id);  // not on the device's thread
-    char text[256] = {};
-    waveOutGetErrorTextA(MMSYSERR_ERROR, text, sizeof text);
-    ASSERT_FALSE(headless_messages().empty());
-    EXPECT_EQ(headless_messages()[0], std::string("Error|") + text);
-}
-
-int handler_calls = 0;
-void count_call(HWAVEOUT, WAVEHDR*, uint32_t argument) { handler_calls += static_cast<int>(argument); }
-
-TEST_F(stream, wrapper_refuses_bad_arguments_and_calls_the_handler_only_for_done_until_cleared) {
-    handler_calls = 0;
-    EXPECT_EQ(wave_open(nullptr, nullptr), -2);
-    EXPECT_EQ(wave_write(nullptr, nullptr, &count_call, 0), -2);
-    EXPECT_EQ(wave_close(nullptr), 0);
-
-    WAVEHDR* h = nullptr;
-    ASSERT_EQ(wave_header_alloc(&h), 0);
-    auto* c = reinterpret_cast<wave_completion*>(h->dwUser);
-    c->handler = &count_call;
-    c->argument = 5;
-    wave_callback(nullptr, WOM_OPEN, 0, reinterpret_cast<uintptr_t>(h), 0);
-    wave_callback(nullptr, WOM_DONE, 0, reinterpret_cast<uintptr_t>(h), 0);
-    EXPECT_EQ(handler_calls, 5);
-    wave_clear_handler(h);
-    wave_callback(nullptr, WOM_DONE, 0, reinterpret_cast<uintptr_t>(h), 0);
-    EXPECT_EQ(handler_calls, 5);
-    wave_header_free(h);
+    EXPECT_EQ(box_shown_on.load(), frame_loop_id);  // not on the device's thread
 }
 
 TEST_F(stream, many_start_stop_cycles_race_the_refills_cleanly) {
@@ -198,8 +126,7 @@ TEST_F(stream, many_start_stop_cycles_race_the_refills_cleanly) {
         if (i % 4 == 0) headless_audio_settle(0.01);
         sid_player_stop();
     }
-    EXPECT_EQ(headless_audio_open_now(), 0);
-    EXPECT_EQ(headless_audio_opened(), 1000);
+    EXPECT_EQ(std::pair(headless_audio_opened(), headless_audio_open_now()), std::pair(1000, 0));
     EXPECT_TRUE(headless_messages().empty());
 }
 

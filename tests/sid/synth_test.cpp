@@ -1,6 +1,7 @@
 // The sound-chip model: rate constants, phase counters, waveforms, sync, ring, noise, envelopes, the
 // filter and volume, and the sample channel with its first-sample and repeat rules.
 #include <algorithm>
+#include <tuple>
 
 #include "tests/sid/sid_test_support.h"
 
@@ -29,61 +30,39 @@ void hold_voice(sid_machine& m, uint32_t v) {
 // Output of one voice at level $F00000 and volume 15 for waveform byte o.
 int voice_out(uint32_t o) { return ((static_cast<int>(o) - 128) * 0xF00000 >> 22) * 15; }
 
-TEST(synth, rate_constants_at_44100) {
+TEST(synth, rate_constants_at_44100_and_the_phase_counter_and_noise_step_wrap_and_hold) {
     auto m = quiet_machine();
-    EXPECT_EQ(m->rates.frequency_multiplier, 359u);
-    EXPECT_EQ(m->rates.cutoff_multiplier, 32u);
+    EXPECT_EQ(std::pair(m->rates.frequency_multiplier, m->rates.cutoff_multiplier), std::pair(359u, 32u));
     const std::array<uint32_t, 16> attack = {168867, 47495, 24124, 15998, 10200, 6908, 5692, 4855,
                                              3877,   1555,  777,   486,   389,   129,  77,   48};
     const std::array<uint32_t, 16> decay = {42660, 15468, 7857, 5210, 3322, 2250, 1853, 1581,
                                             1262,  506,   253,  158,  126,  42,   25,   15};
-    EXPECT_EQ(m->rates.attack_step, attack);
-    EXPECT_EQ(m->rates.decay_step, decay);
+    EXPECT_TRUE(m->rates.attack_step == attack && m->rates.decay_step == decay);
     for (const sid_voice& v : m->voice) EXPECT_EQ(v.noise_register, 0xFFFFFFu);
-}
 
-TEST(synth, phase_counter_and_noise_step_wrap_and_hold) {
-    auto m = quiet_machine();
     sid_voice& v = m->voice[0];
     regs(*m, {{0, 0xD6}, {1, 0x1C}});
     render(*m, 102);  // 102 x 2650138 passes 2^28 once
     EXPECT_EQ(v.increment, 2650138u);
-    EXPECT_EQ(v.phase_counter, (102u * 2650138u) & 0xFFFFFFFu);
+    EXPECT_EQ(v.phase_counter, 1878620u);
 
-    // Noise steps exactly when counter bit 23 changes (frequency $1000: about every 5.7 samples).
-    regs(*m, {{0, 0}, {1, 0x10}, {4, 0x80}});
-    int changes = 0, steps = 0;
-    for (int i = 0; i < 200; ++i) {
-        const uint32_t clock = v.phase_counter >> 23, noise = v.noise_register;
-        render(*m, 1);
-        changes += (v.phase_counter >> 23) != clock;
-        steps += v.noise_register != noise;
-    }
-    EXPECT_EQ(steps, changes);
-    EXPECT_GT(changes, 30);
-    // Feedback from bits 22 and 17; the output byte takes bits 22, 20, 16, 13, 11, 7, 4 and 2.
-    regs(*m, {{1, 0}});
-    const uint32_t taps[][3] = {{1u << 21, 1u << 22, 0x80},
-                                {1u << 10, 1u << 11, 0x08},
-                                {1u << 1, 1u << 2, 0x01},
-                                {1u << 17, 1u << 18 | 1u, 0},
-                                {1u << 22, 1u << 23 | 1u, 0}};
-    for (auto [before, after, out] : taps) {
+    // Frequency 0 leaves the counter still. Noise steps only when counter bit 23 changes, with feedback
+    // from bits 22 and 17; the output byte takes bits 22, 20, 16, 13, 11, 7, 4 and 2.
+    regs(*m, {{0, 0}, {1, 0}, {4, 0x80}});
+    const uint32_t taps[][4] = {{1, 1u << 21, 1u << 22, 0x80},       {1, 1u << 10, 1u << 11, 0x08},
+                                {1, 1u << 1, 1u << 2, 0x01},         {1, 1u << 17, 1u << 18 | 1u, 0},
+                                {1, 1u << 22, 1u << 23 | 1u, 0},     {0, 1u << 21, 1u << 21, 0}};
+    for (auto [clocked, before, after, out] : taps) {
         v.noise_register = before;
-        v.noise_clock = (v.phase_counter >> 23) ^ 1u;  // the next sample clocks it
+        v.noise_clock = (v.phase_counter >> 23) ^ clocked;
         render(*m, 1);
-        EXPECT_EQ(v.noise_register, after);
-        EXPECT_EQ(v.noise_output, out);
+        EXPECT_EQ(v.phase_counter, 1878620u);
+        EXPECT_EQ(std::pair(v.noise_register, uint32_t{v.noise_output}), std::pair(after, out)) << before;
     }
-
-    // Frequency 0 leaves the counter still; the test bit holds it and the noise register at reset.
-    const uint32_t still = v.phase_counter;
-    render(*m, 10);
-    EXPECT_EQ(v.phase_counter, still);
+    // The test bit holds the counter at 0 and the noise register at reset.
     regs(*m, {{1, 0x10}, {4, 0x88}});
     render(*m, 10);
-    EXPECT_EQ(v.phase_counter, 0u);
-    EXPECT_EQ(v.noise_register, 0xFFFFFFu);
+    EXPECT_EQ(std::pair(v.phase_counter, v.noise_register), std::pair(0u, 0xFFFFFFu));
 }
 
 TEST(synth, waveform_bytes_reach_the_output) {
@@ -124,15 +103,17 @@ TEST(synth, hard_sync_and_ring_modulation_follow_the_previous_voice) {
     // Voice 2 passed the wrap by 1470363 of its 1470464 step: voice 0 is that share into its own step.
     EXPECT_EQ(m->voice[0].phase_counter, 91897u);
 
-    // Ring: voice 1's triangle is inverted while voice 0's counter is in its lower half.
-    auto r = quiet_machine();
-    hold_voice(*r, 1);
-    regs(*r, {{24, 0x0F}, {11, 0x15}});
-    r->voice[1].phase_counter = 0x3000000u;
-    r->voice[0].phase_counter = 0x1000000u;
-    EXPECT_EQ(render(*r, 1)[0], voice_out(0x60 ^ 0xFF));
-    r->voice[0].phase_counter = 0x9000000u;
-    EXPECT_EQ(render(*r, 1)[0], voice_out(0x60));
+    // Ring: a voice's triangle is inverted while its source's counter is in the lower half. Voice 1
+    // sees voice 0 as of this sample, voice 0 sees voice 2 as of the previous one. The source crosses
+    // into the upper half during the first sample; the voice's own triangle byte is $60.
+    for (auto [v, s, first] : {std::tuple{1u, 0u, -1800}, std::tuple{0u, 2u, 1740}}) {
+        auto r = quiet_machine();
+        hold_voice(*r, v);
+        regs(*r, {{24, 0x0F}, {4 + 7 * v, 0x15}, {7 * s, 1}});
+        r->voice[v].phase_counter = 0x3000000u;
+        r->voice[s].phase_counter = 0x7FFFFFFu;
+        EXPECT_EQ(render(*r, 2), (std::vector<int16_t>{int16_t(first), -1800})) << v;  // $9F: 1740, $60: -1800
+    }
 }
 
 TEST(synth, envelope_phases_follow_the_step_tables) {
@@ -144,16 +125,22 @@ TEST(synth, envelope_phases_follow_the_step_tables) {
     render(*m, 1);
     EXPECT_EQ(v.envelope_level, 0xFFFFFF);
     render(*m, 543);  // decay to sustain: ceil($7FFFFF / 15468)
-    EXPECT_EQ(v.envelope_level, 0x800000);
-    EXPECT_EQ(v.envelope_phase, envelope_sustain);
+    EXPECT_EQ(std::pair(v.envelope_level, v.envelope_phase), (std::pair<int32_t, uint8_t>(0x800000, envelope_sustain)));
 
     // A gate-on write while sounding does not restart; off then on restarts from the current level.
     regs(*m, {{4, 0x01}});
     render(*m, 1);
-    EXPECT_EQ(v.envelope_level, 0x800000);
     regs(*m, {{4, 0x00}, {4, 0x01}});
     render(*m, 1);
-    EXPECT_EQ(v.envelope_level, 0x800000 + 15998);
+    EXPECT_EQ(v.envelope_level, 0x800000 + 15998);  // one attack step, once
+
+    // Gate off during the attack releases from the level reached: 100 x 15998 up, 10 x 15468 down.
+    auto a = quiet_machine();
+    regs(*a, {{5, 0x30}, {6, 0x81}, {4, 0x00}, {4, 0x01}});
+    render(*a, 100);
+    regs(*a, {{4, 0x00}});
+    render(*a, 10);
+    EXPECT_EQ(a->voice[0].envelope_level, 1445120);
 
     // A raised sustain is jumped to.
     v.envelope_phase = envelope_sustain;
@@ -176,8 +163,7 @@ TEST(synth, filter_modes_cutoff_volume_and_voice_3_off) {
     // The third voice held high with no waveform, routed through the filter.
     hold_voice(*m, 2);
     regs(*m, {{23, 0x04}, {22, 0x80}, {24, 0x0F}});  // no filter mode: a filtered voice is not heard
-    EXPECT_EQ(render(*m, 64)[63], 0);
-    EXPECT_EQ(m->filter.w, 65536);
+    EXPECT_TRUE(render(*m, 64)[63] == 0 && m->filter.w == 65536);
     regs(*m, {{24, 0x1F}});  // low-pass passes the constant level through
     EXPECT_NEAR(render(*m, 2000).back(), voice_out(0xFF), 15 * 2);
     regs(*m, {{24, 0x4F}});  // high-pass removes it
@@ -194,18 +180,12 @@ TEST(synth, band_and_high_pass_step_responses_follow_the_resonance) {
     // worked by hand from the filter's equations: on the first sample hp = bp = 476 x 65536; on the
     // second hp = -(bp >> 8) x q and bp grows by it, with q = (78643 - 2621 x resonance) >> 8, that is
     // 307 at resonance 0 and 153 at resonance 15. Outputs are the state >> 16 at volume 15.
-    struct step_case {
-        uint32_t resonance, mode;
-        int first, second;
-    };
-    for (const step_case c : {step_case{0, 0x20, 476, -95}, step_case{15, 0x20, 476, 191},
-                              step_case{0, 0x40, 476, -571}, step_case{15, 0x40, 476, -285}}) {
+    for (auto [resonance, mode, second] : {std::tuple{0u, 0x20u, -95}, std::tuple{15u, 0x20u, 191},
+                                           std::tuple{0u, 0x40u, -571}, std::tuple{15u, 0x40u, -285}}) {
         auto m = quiet_machine();
         hold_voice(*m, 2);
-        regs(*m, {{23, 0x04 | c.resonance << 4}, {21, 0x07}, {22, 0xFF}, {24, c.mode | 0x0F}});
-        const std::vector<int16_t> out = render(*m, 2);
-        EXPECT_EQ(out[0], c.first * 15) << c.resonance << " " << c.mode;
-        EXPECT_EQ(out[1], c.second * 15) << c.resonance << " " << c.mode;
+        regs(*m, {{23, 0x04 | resonance << 4}, {21, 0x07}, {22, 0xFF}, {24, mode | 0x0F}});
+        EXPECT_EQ(render(*m, 2), (std::vector<int16_t>{476 * 15, int16_t(second * 15)})) << resonance << " " << mode;
     }
 }
 
@@ -218,8 +198,8 @@ TEST(synth, loud_resonance_clips_instead_of_wrapping) {
     }
     regs(*m, {{23, 0xF7}, {22, 0x20}, {24, 0x1F}});
     const std::vector<int16_t> out = render(*m, 4000);
-    EXPECT_EQ(*std::max_element(out.begin(), out.end()), 32767);
-    EXPECT_EQ(*std::min_element(out.begin(), out.end()), -32768);
+    EXPECT_EQ(std::pair(*std::min_element(out.begin(), out.end()), *std::max_element(out.begin(), out.end())),
+              (std::pair<int16_t, int16_t>(-32768, 32767)));
     for (size_t i = 1; i < out.size(); ++i)
         ASSERT_LT(std::abs(out[i] - out[i - 1]), 30000) << "wrapped at " << i;
 }
@@ -229,11 +209,10 @@ struct sample_channel_test : ::testing::Test {
     sid_machine& m = *mp;
     void trigger(uint32_t start, uint32_t end, uint32_t period, uint32_t order, uint32_t repeats,
                  uint32_t repeat_at, uint32_t value = 0xFF) {
-        const std::pair<uint16_t, uint32_t> writes[] = {
-            {0xD41E, start},     {0xD41F, start >> 8},     {0xD43D, end},   {0xD43E, end >> 8},
-            {0xD45D, period},    {0xD45E, period >> 8},    {0xD47D, order}, {0xD43F, repeats},
-            {0xD47E, repeat_at}, {0xD47F, repeat_at >> 8}, {0xD41D, value}};
-        for (auto [at, v] : writes) sample_channel_write(m, at, static_cast<uint8_t>(v));
+        for (auto [at, v] : {std::pair<uint16_t, uint32_t>{0xD41E, start}, {0xD41F, start >> 8}, {0xD43D, end},
+                             {0xD43E, end >> 8}, {0xD45D, period}, {0xD45E, period >> 8}, {0xD47D, order},
+                             {0xD43F, repeats}, {0xD47E, repeat_at}, {0xD47F, repeat_at >> 8}, {0xD41D, value}})
+            sample_channel_write(m, at, static_cast<uint8_t>(v));
     }
     std::vector<int32_t> mix(int n) {
         std::vector<int32_t> out;
@@ -242,21 +221,30 @@ struct sample_channel_test : ::testing::Test {
     }
 };
 
-TEST_F(sample_channel_test, first_sample_carries_the_previous_value) {
-    poke(m, 0x2000, {0xC3, 0x5F});
+TEST_F(sample_channel_test, first_sample_carries_the_previous_value_and_other_orders_count_down) {
+    poke(m, 0x2000, {0xC3, 0x5F, 0xA0});
     trigger(0x2000, 0x2001, 22, 0, 0, 0);
-    EXPECT_EQ(mix(4), (std::vector<int32_t>{0, (0xC - 7) * 1024, 0, 0}));
-    EXPECT_EQ(sample_channel_output, (0xF - 7) * 1024);  // the low nibble read at the end stays
-
-    // Another order counts the nibble index down; the index is not reset by a trigger.
-    sample_channel_output = 0;
-    m.sample.nibble_index = 1;
+    EXPECT_EQ(mix(4), (std::vector<int32_t>{0, 5120, 0, 0}));  // high nibble $C, then the end
+    // That run left the low nibble $F of $2001 (8192) and nibble index 0; a trigger resets neither.
+    // Order 1 counts down: from index 0 it moves to the next byte at once, so $C3 is never heard.
     trigger(0x2000, 0x2002, 22, 1, 0, 0);
-    EXPECT_EQ(mix(5), (std::vector<int32_t>{0, (0x3 - 7) * 1024, (0x5 - 7) * 1024, (0xF - 7) * 1024, 0}));
+    EXPECT_EQ(mix(4), (std::vector<int32_t>{8192, -2048, 8192, 0}));  // $5, $F of $5F
+    // Now at index 1 (value $A of $2002): the same trigger starts with the low nibble $3 of $C3.
+    trigger(0x2000, 0x2002, 22, 1, 0, 0);
+    EXPECT_EQ(mix(5), (std::vector<int32_t>{3072, -4096, -2048, 8192, 0}));
 }
 
-TEST_F(sample_channel_test, silent_cases_and_the_stop_value) {
-    trigger(0x2000, 0x2000, 22, 0, 0, 0);  // start equals end
+TEST_F(sample_channel_test, repeats_silent_cases_and_the_stop_value) {
+    poke(m, 0x2000, {0x11, 0x22});
+    // Two bytes, the second repeated twice more: one sample per nibble, 8 in all, then silence.
+    trigger(0x2000, 0x2002, 22, 0, 2, 0x2001);
+    int heard = 0;
+    for (; heard < 40 && m.sample.address >= m.sample.start && m.sample.address < m.sample.end; ++heard)
+        sample_channel_mix(m, 0);
+    EXPECT_EQ(std::pair(heard, m.sample.repeat_count), std::pair(8, 0));
+
+    // A trigger whose start equals its end adds nothing.
+    trigger(0x2000, 0x2000, 22, 0, 0, 0);
     EXPECT_EQ(mix(3), (std::vector<int32_t>{0, 0, 0}));
     sample_channel_output = 1024;
     trigger(0x2000, 0x2010, 0, 0, 0, 0);  // period 0
@@ -269,18 +257,6 @@ TEST_F(sample_channel_test, silent_cases_and_the_stop_value) {
     EXPECT_EQ(mix(1)[0], 1024);
     const int32_t held = sample_channel_output;  // volume 0 silences the voices, not the sample channel
     EXPECT_EQ(render(m, 1)[0], held);
-}
-
-TEST_F(sample_channel_test, repeat_count_replays_from_the_repeat_address) {
-    poke(m, 0x2000, {0x11, 0x22});
-    // Two bytes, the second repeated twice more: one sample per nibble, 8 in all, then silence.
-    trigger(0x2000, 0x2002, 22, 0, 2, 0x2001);
-    int heard = 0;
-    for (; heard < 40 && m.sample.address >= m.sample.start && m.sample.address < m.sample.end; ++heard) {
-        sample_channel_mix(m, 0);
-    }
-    EXPECT_EQ(heard, 8);
-    EXPECT_EQ(m.sample.repeat_count, 0);
 }
 
 }  // namespace

@@ -2,6 +2,9 @@
 // fallbacks, pixel format to converter, lost surfaces and modes, and window messages into the layer.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 #include "platform/win32/win32_logic.h"
@@ -19,66 +22,43 @@ struct fake_calls {
     static int32_t call(void* context, int value) {
         auto* fake = static_cast<fake_calls*>(context);
         fake->tried.push_back(value);
-        for (int a : fake->accepted)
-            if (a == value) return win32_dd_ok;
-        return refused;
+        return std::find(fake->accepted.begin(), fake->accepted.end(), value) != fake->accepted.end() ? win32_dd_ok : refused;
     }
 };
 
-TEST(win32_display, mode_search_goes_32_24_16_and_stops_at_the_first_accepted) {
-    fake_calls only16{{16}, {}};
-    EXPECT_EQ(win32_choose_mode(fake_calls::call, &only16), 16);
-    EXPECT_EQ(only16.tried, (std::vector<int>{32, 24, 16}));
-
-    fake_calls both{{24, 16}, {}};
-    EXPECT_EQ(win32_choose_mode(fake_calls::call, &both), 24);
-    EXPECT_EQ(both.tried, (std::vector<int>{32, 24}));
-
-    fake_calls none{{8}, {}};
-    EXPECT_EQ(win32_choose_mode(fake_calls::call, &none), 0);
-    EXPECT_EQ(none.tried.size(), 3u);
-}
-
-TEST(win32_display, flip_chain_falls_back_to_one_back_buffer_then_a_single_surface) {
-    fake_calls single{{0}, {}};
-    EXPECT_EQ(win32_make_primary(fake_calls::call, &single), 0);
-    EXPECT_EQ(single.tried, (std::vector<int>{2, 1, 0}));
-    fake_calls none{{}, {}};
-    EXPECT_EQ(win32_make_primary(fake_calls::call, &none), -1);
-}
-
-TEST(win32_display, surface_pixel_format_picks_the_converter_or_refuses) {
-    struct row {
-        uint32_t flags, bits, r, g, b;
-        bool usable;
-        surface_layout layout;
+TEST(win32_display, mode_search_goes_32_24_16_and_flip_chains_2_1_0_stopping_at_the_first_accepted) {
+    struct search_case {
+        int (*search)(int32_t (*)(void*, int), void*);
+        std::vector<int> accepted;
+        int result;
+        std::vector<int> tried;
     };
-    const row rows[] = {
-        {win32_ddpf_rgb, 32, 0xFF0000, 0x00FF00, 0x0000FF, true, surface_layout::xrgb32},
-        {win32_ddpf_rgb, 24, 0x0000FF, 0x00FF00, 0xFF0000, true, surface_layout::rgb24},
-        {win32_ddpf_rgb, 16, 0x7C00, 0x03E0, 0x001F, true, surface_layout::rgb555},
-        {win32_ddpf_rgb, 16, 0xF800, 0x07E0, 0x001F, true, surface_layout::rgb565},
-        {0x20, 8, 0, 0, 0, false, surface_layout::xrgb32},  // 8-bit palette: not RGB
+    const search_case cases[] = {
+        {win32_choose_mode, {16}, 16, {32, 24, 16}}, {win32_choose_mode, {24, 16}, 24, {32, 24}},
+        {win32_choose_mode, {8}, 0, {32, 24, 16}},   {win32_make_primary, {0}, 0, {2, 1, 0}},
+        {win32_make_primary, {}, -1, {2, 1, 0}},
     };
-    for (const row& r : rows) {
-        display_pixel_format format{};
-        int rgb = win32_pixel_format(r.flags, r.bits, r.r, r.g, r.b, &format);
-        surface_layout layout{};
-        bool usable = rgb && surface_layout_for(format.bits, format.red_mask, format.green_mask, format.blue_mask, &layout);
-        EXPECT_EQ(usable, r.usable) << r.bits << " bits";
-        if (usable) {
-            EXPECT_EQ(layout, r.layout) << r.bits << " bits";
-        }
+    for (const search_case& c : cases) {
+        fake_calls fake{c.accepted, {}};
+        EXPECT_EQ(c.search(fake_calls::call, &fake), c.result);
+        EXPECT_EQ(fake.tried, c.tried);
     }
+}
+
+TEST(win32_display, an_rgb_surface_format_reaches_the_converter_choice_and_a_palette_one_is_refused) {
+    display_pixel_format f{};
+    ASSERT_EQ(win32_pixel_format(win32_ddpf_rgb, 16, 0xF800, 0x07E0, 0x001F, &f), 1);
+    surface_layout layout = surface_layout::xrgb32;
+    EXPECT_TRUE(surface_layout_for(f.bits, f.red_mask, f.green_mask, f.blue_mask, &layout));
+    EXPECT_EQ(layout, surface_layout::rgb565);
+    EXPECT_EQ(win32_pixel_format(0x20, 8, 0, 0, 0, &f), 0);  // 8-bit palette: not RGB
 }
 
 // A back surface that is lost until restored, and a primary that comes back only in the right mode.
 struct fake_surface {
-    bool lost = true;
-    bool restore_works = true;
-    bool mode_right = true;
+    bool lost = true, restore_works = true, mode_right = true;
     int locks = 0, restores = 0;
-    std::vector<int> modes_set;
+    std::vector<int> modes_set{};
     uint8_t pixels[16] = {};
 };
 
@@ -86,8 +66,7 @@ int32_t fake_lock(void* context, uint8_t** rows, int* pitch) {
     auto* s = static_cast<fake_surface*>(context);
     ++s->locks;
     if (s->lost) return win32_dderr_surfacelost;
-    *rows = s->pixels;
-    *pitch = 8;
+    std::tie(*rows, *pitch) = std::tuple(s->pixels, 8);
     return win32_dd_ok;
 }
 int32_t fake_restore(void* context) {
@@ -99,47 +78,31 @@ int32_t fake_restore(void* context) {
     return win32_dd_ok;
 }
 int32_t fake_set_mode(void* context, int bits) {
-    auto* s = static_cast<fake_surface*>(context);
-    s->modes_set.push_back(bits);
-    s->mode_right = true;
+    static_cast<fake_surface*>(context)->modes_set.push_back(bits);
+    static_cast<fake_surface*>(context)->mode_right = true;
     return win32_dd_ok;
 }
 
-TEST(win32_display, a_surface_lost_before_the_lock_is_restored_and_locked_again) {
-    fake_surface s;
+TEST(win32_display, lost_surfaces_are_restored_once_and_a_mode_put_back_while_inactive_is_set_again) {
+    fake_surface s, gone{.restore_works = false}, full{.mode_right = false}, window{.mode_right = false};
     int pitch = 0;
     EXPECT_EQ(win32_lock_surface({fake_lock, fake_restore, &s}, &pitch), s.pixels);
-    EXPECT_EQ(pitch, 8);
-    EXPECT_EQ(s.locks, 2);
-
+    EXPECT_EQ(std::tuple(pitch, s.locks), std::tuple(8, 2));
     // One that cannot come back drops the frame after one restore, without looping.
-    fake_surface gone;
-    gone.restore_works = false;
     EXPECT_EQ(win32_lock_surface({fake_lock, fake_restore, &gone}, &pitch), nullptr);
-    EXPECT_EQ(gone.locks, 1);
-    EXPECT_EQ(gone.restores, 1);
-}
-
-TEST(win32_display, a_mode_put_back_while_inactive_is_set_again_before_the_restore) {
-    fake_surface s;
-    s.mode_right = false;
-    EXPECT_EQ(win32_restore_surface(fake_restore, fake_set_mode, 24, &s), win32_dd_ok);
-    EXPECT_EQ(s.modes_set, (std::vector<int>{24}));
-    EXPECT_FALSE(s.lost);
-
+    EXPECT_EQ(std::tuple(gone.locks, gone.restores), std::tuple(1, 1));
+    EXPECT_EQ(win32_restore_surface(fake_restore, fake_set_mode, 24, &full), win32_dd_ok);
+    EXPECT_TRUE(full.modes_set == std::vector<int>{24} && !full.lost);
     // A window has no mode of its own to set: the error stands.
-    fake_surface window;
-    window.mode_right = false;
     EXPECT_EQ(win32_restore_surface(fake_restore, fake_set_mode, 0, &window), win32_dderr_wrongmode);
     EXPECT_TRUE(window.modes_set.empty());
 }
 
 TEST(win32_display, flips_that_return_at_once_leave_the_pacing_to_the_layer) {
-    EXPECT_EQ(win32_flip_waits(1.0 / 60, 60), 1);
-    EXPECT_EQ(win32_flip_waits(1.0 / 85, 85), 1);
-    EXPECT_EQ(win32_flip_waits(0.0005, 60), 0);
-    EXPECT_EQ(win32_flip_waits(0.0005, 0), 0);  // rate unknown: taken as 60 Hz
-    EXPECT_EQ(win32_flip_waits(1.0 / 60, 0), 1);
+    // Rate 0 is unknown, taken as 60 Hz.
+    for (auto [seconds, hz, waits] : {std::tuple{1.0 / 60, 60, 1}, std::tuple{1.0 / 85, 85, 1}, std::tuple{0.0005, 60, 0},
+                                      std::tuple{0.0005, 0, 0}, std::tuple{1.0 / 60, 0, 1}})
+        EXPECT_EQ(win32_flip_waits(seconds, hz), waits) << seconds << " " << hz;
 }
 
 // Runs one window message through the translation and, when it is the layer's, its window procedure.
@@ -150,37 +113,27 @@ int deliver(uint32_t message, uint64_t wparam, int64_t lparam) {
     return use;
 }
 
-TEST(win32_display, window_messages_reach_the_layer_input_state) {
+TEST(win32_display, window_messages_go_to_the_layer_or_the_default_handling) {
     display_state = display_state_t{};
     display_set_close_on_escape(0);
-    EXPECT_EQ(deliver(win32_wm_activateapp, 1, 0), win32_use_layer);
-    EXPECT_EQ(display_state.active, 1);
     deliver(win32_wm_mousemove, 0x0001, (599 << 16) | 799);
-    EXPECT_EQ(display_mouse_x(), 799);
-    EXPECT_EQ(display_mouse_y(), 599);
-    deliver(win32_wm_lbuttondown, 1, 0);
-    EXPECT_EQ(display_left_button(), 1);
-    deliver(win32_wm_lbuttonup, 0, 0);
-    EXPECT_EQ(display_left_button(), 0);
+    EXPECT_EQ(std::pair(display_mouse_x(), display_mouse_y()), std::pair(799, 599));
     // Wheel delta in the high half of the first parameter; the upper 32 bits of a 64-bit one are noise.
     deliver(win32_wm_mousewheel, 0xFFFFFFFF'FF880000ull, 0);
     deliver(win32_wm_mousewheel, 0xFF880000ull, 0);
     EXPECT_EQ(display_wheel(), -2);
-    deliver(win32_wm_activateapp, 0, 0);
-    EXPECT_EQ(display_state.active, 0);
-
     // A close request is the program's to decide, never the default handling's (which would destroy
     // the window); paint needs the default handling too, to validate the window.
-    EXPECT_EQ(deliver(win32_wm_close, 0, 0), win32_use_layer);
-    EXPECT_EQ(deliver(win32_wm_keydown, 27, 0), win32_use_layer);
-    EXPECT_EQ(deliver(win32_wm_paint, 0, 0), win32_use_layer | win32_use_default);
-    EXPECT_EQ(deliver(0x0020 /* set cursor */, 0, 0), win32_use_default);
+    const std::tuple<uint32_t, uint64_t, int> uses[] = {
+        {win32_wm_activateapp, 1, win32_use_layer}, {win32_wm_close, 0, win32_use_layer},
+        {win32_wm_keydown, 27, win32_use_layer},    {win32_wm_paint, 0, win32_use_layer | win32_use_default},
+        {0x0020 /* set cursor */, 0, win32_use_default}};
+    for (auto [message, wparam, use] : uses) EXPECT_EQ(deliver(message, wparam, 0), use) << message;
     // Alt+Enter reaches the layer as Enter with the Alt bit (and switches mode there); other system
     // keys keep their default handling, Alt+F4 among them.
     display_message m{};
     EXPECT_EQ(win32_translate_message(win32_wm_syskeydown, 0x0D, int64_t{1} << 29, &m), win32_use_layer);
-    EXPECT_EQ(m.kind, display_message_kind::key_down);
-    EXPECT_EQ(m.lparam, 1u << 29);
+    EXPECT_TRUE(m.kind == display_message_kind::key_down && m.lparam == 1u << 29);
     EXPECT_EQ(win32_translate_message(win32_wm_syskeydown, 0x73, int64_t{1} << 29, &m), win32_use_default);
 }
 

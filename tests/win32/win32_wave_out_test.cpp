@@ -1,6 +1,6 @@
 // wave_out.h on winmm against a fake winmm: a close returns only after the completion the system is
-// still delivering on its own thread has returned (the players free headers right after it), and the
-// calls a player makes on a device that never opened fail as the system's do.
+// still delivering on its own thread has returned (the players free headers right after it). (Calls on
+// a device that never opened are met for real in the Wine run without a sound server.)
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -15,9 +15,8 @@
 
 // Real time for the close's wait.
 double timer_seconds() {
-    using clock = std::chrono::steady_clock;
-    static const clock::time_point start = clock::now();
-    return std::chrono::duration<double>(clock::now() - start).count();
+    static const auto start = std::chrono::steady_clock::now();
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 void sleep_ms(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms > 0 ? ms : 0)); }
 
@@ -26,18 +25,14 @@ namespace {
 // The fake system device. Like winmm, its close returns at once while its own thread may still be
 // delivering the completion of the last header and then WOM_CLOSE.
 struct fake_winmm_t {
-    uint32_t open_result = 0;
     winmm_wave_proc proc = nullptr;
     uintptr_t instance = 0;
     void* last_header = nullptr;
     std::thread deliverer;
-};
-fake_winmm_t fake_winmm;
-
+} fake_winmm;
 }  // namespace
 
 uint32_t winmm_wave_open(void** device, uint32_t, const void*, winmm_wave_proc proc, uintptr_t instance) {
-    if (fake_winmm.open_result) return fake_winmm.open_result;
     fake_winmm.proc = proc;
     fake_winmm.instance = instance;
     *device = &fake_winmm;
@@ -46,10 +41,7 @@ uint32_t winmm_wave_open(void** device, uint32_t, const void*, winmm_wave_proc p
 }
 uint32_t winmm_wave_prepare(void*, void*) { return 0; }
 uint32_t winmm_wave_unprepare(void*, void*) { return 0; }
-uint32_t winmm_wave_write(void*, void* header) {
-    fake_winmm.last_header = header;
-    return 0;
-}
+uint32_t winmm_wave_write(void*, void* header) { return fake_winmm.last_header = header, 0; }
 uint32_t winmm_wave_pause(void*) { return 0; }
 uint32_t winmm_wave_restart(void*) { return 0; }
 uint32_t winmm_wave_reset(void*) { return 0; }
@@ -60,31 +52,22 @@ uint32_t winmm_wave_close(void*) {
     });
     return 0;
 }
-uint32_t winmm_wave_position_bytes(void*, uint32_t* bytes) {
-    *bytes = 17640;
-    return 0;
-}
+uint32_t winmm_wave_position_bytes(void*, uint32_t* bytes) { return *bytes = 17640, 0; }
 uint32_t winmm_wave_set_volume(void*, uint32_t) { return 0; }
-uint32_t winmm_wave_error_text(uint32_t, char* text, uint32_t size) {
-    std::strncpy(text, "fake", size);
-    return 0;
-}
+uint32_t winmm_wave_error_text(uint32_t, char* text, uint32_t size) { return std::strncpy(text, "fake", size), 0; }
 
 namespace {
 
-struct seen_t {
+struct {
     std::vector<uint32_t> messages;
     std::atomic<bool> done_returned{false};
     HWAVEOUT device = nullptr;
-};
-seen_t seen;
+} seen;
 
 // A completion that takes its time over the last header, as a refill rendering eight frames does.
 void slow_completion(HWAVEOUT device, uint32_t message, uintptr_t, uintptr_t, uintptr_t) {
     seen.messages.push_back(message);
-    if (message != WOM_OPEN) {
-        EXPECT_EQ(device, seen.device);  // our handle, not the system's
-    }
+    EXPECT_TRUE(message == WOM_OPEN || device == seen.device);  // our handle, not the system's
     if (message == WOM_DONE) {
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
         seen.done_returned = true;
@@ -103,28 +86,13 @@ TEST(win32_wave_out, close_returns_after_the_last_completion_has_returned) {
     EXPECT_EQ(waveOutWrite(device, &header, sizeof header), MMSYSERR_NOERROR);
     MMTIME time{};
     EXPECT_EQ(waveOutGetPosition(device, &time, sizeof time), MMSYSERR_NOERROR);
-    EXPECT_EQ(time.wType, TIME_BYTES);
-    EXPECT_EQ(time.cb, 17640u);
+    EXPECT_TRUE(time.wType == TIME_BYTES && time.cb == 17640u);
     EXPECT_EQ(waveOutReset(device), MMSYSERR_NOERROR);
     EXPECT_EQ(waveOutClose(device), MMSYSERR_NOERROR);
     // The header may be freed now: nothing is still looking at it.
     EXPECT_TRUE(seen.done_returned);
     fake_winmm.deliverer.join();
     EXPECT_EQ(seen.messages, (std::vector<uint32_t>{WOM_OPEN, WOM_DONE, WOM_CLOSE}));
-}
-
-TEST(win32_wave_out, a_device_that_never_opened_refuses_every_call) {
-    fake_winmm.open_result = MMSYSERR_NODRIVER;
-    HWAVEOUT device = nullptr;
-    EXPECT_EQ(waveOutOpen(&device, WAVE_MAPPER, &mono, 0, 0, CALLBACK_NULL), MMSYSERR_NODRIVER);
-    EXPECT_EQ(device, nullptr);
-    fake_winmm.open_result = 0;
-    WAVEHDR header{};
-    EXPECT_EQ(waveOutPrepareHeader(nullptr, &header, sizeof header), MMSYSERR_INVALHANDLE);
-    EXPECT_EQ(waveOutWrite(nullptr, &header, sizeof header), MMSYSERR_INVALHANDLE);
-    EXPECT_EQ(waveOutClose(nullptr), MMSYSERR_INVALHANDLE);
-    // A window or event callback is not a kind this layer passes on.
-    EXPECT_EQ(waveOutOpen(&device, WAVE_MAPPER, &mono, 0, 0, 0x10000u), MMSYSERR_INVALPARAM);
 }
 
 }  // namespace
