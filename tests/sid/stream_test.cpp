@@ -117,6 +117,28 @@ TEST_F(stream, an_error_box_left_open_holds_up_neither_the_stream_nor_stop) {
     EXPECT_EQ(box_shown_on.load(), frame_loop_id);  // not on the device's thread
 }
 
+int handler_calls = 0;
+void count_call(HWAVEOUT, WAVEHDR*, uint32_t argument) { handler_calls += static_cast<int>(argument); }
+
+// A cleared handler is what keeps a late completion from refilling a stopped stream.
+TEST_F(stream, wrapper_refuses_bad_arguments_and_calls_the_handler_only_for_done_until_cleared) {
+    handler_calls = 0;
+    EXPECT_EQ(wave_open(nullptr, nullptr), -2);
+    EXPECT_EQ(wave_write(nullptr, nullptr, &count_call, 0), -2);
+    WAVEHDR* h = nullptr;
+    ASSERT_EQ(wave_header_alloc(&h), 0);
+    auto* c = reinterpret_cast<wave_completion*>(h->dwUser);
+    c->handler = &count_call;
+    c->argument = 5;
+    wave_callback(nullptr, WOM_OPEN, 0, reinterpret_cast<uintptr_t>(h), 0);
+    wave_callback(nullptr, WOM_DONE, 0, reinterpret_cast<uintptr_t>(h), 0);
+    EXPECT_EQ(handler_calls, 5);
+    wave_clear_handler(h);
+    wave_callback(nullptr, WOM_DONE, 0, reinterpret_cast<uintptr_t>(h), 0);
+    EXPECT_EQ(handler_calls, 5);
+    wave_header_free(h);
+}
+
 TEST_F(stream, many_start_stop_cycles_race_the_refills_cleanly) {
     tune = sidtune_songs();
     for (int i = 0; i < 1000; ++i) {
