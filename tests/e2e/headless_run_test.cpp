@@ -1,5 +1,5 @@
-// Whole-program runs on the headless backend with the content: the first screen, music and
-// tunes, both ways out, and input across the stretches in which nothing polls it.
+// Whole-program runs on the headless backend with the content: the first screen and the way
+// out, music and tunes, and input across the stretches in which nothing polls it.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -62,24 +62,6 @@ TEST(WholeRun, TheIntroLeadsToPage11WithTheArticlesMenuTune1AndGrunge) {
     uint32_t corner;
     std::memcpy(&corner, &headless_last_frame()[static_cast<size_t>(590 * headless_pitch() + 8)], 4);
     EXPECT_EQ(corner & 0xFFFFFF, viewer_state.skin_background[0][590 * 800 + 2]);
-}
-
-TEST(WholeRun, ExitButtonAndEscapeBothEndWithZeroAfterStoppingTheMusic) {
-    for (bool by_button : {false, true}) {
-        const uint64_t magazine = start_whole_run();
-        if (by_button) {
-            headless_push({magazine + 2, headless_event::mouse_move, 60, 50});
-            headless_push({magazine + 3, headless_event::mouse_down});
-        } else {
-            headless_push({magazine + 3, headless_event::key_down, vk_escape});
-        }
-        EXPECT_EQ(kestravon_main(), 0);
-        EXPECT_LE(headless_frame_count(), magazine + 6);
-        EXPECT_EQ(shell_state.quit_requested, by_button ? 1 : 0);
-        EXPECT_EQ(headless_audio_open_now(), 0);
-        EXPECT_EQ(xm_channel_count(), 0);
-        EXPECT_FALSE(headless_open());
-    }
 }
 
 TEST(WholeRun, ADisplayThatCannotOpenEndsWithMinusOne) {

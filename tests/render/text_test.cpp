@@ -2,6 +2,7 @@
 // Uses a synthetic sheet and palette, so the tests do not depend on the shipped font's design.
 #include <gtest/gtest.h>
 
+#include <tuple>
 #include <vector>
 
 #include "render/framebuffer.h"
@@ -41,7 +42,7 @@ protected:
         palette[level * 3] = r, palette[level * 3 + 1] = g, palette[level * 3 + 2] = b;
     }
     static uint32_t colour(uint32_t level, uint32_t tint) { return text_state.colours[level * 31 + tint]; }
-    static uint32_t rgb(uint32_t r, uint32_t g, uint32_t b) { return r << 16 | g << 8 | b; }
+    static constexpr uint32_t rgb(uint32_t r, uint32_t g, uint32_t b) { return r << 16 | g << 8 | b; }
     static int changed_in(int x0, int y0, int x1, int y1) {
         int n = 0;
         for (int y = y0; y <= y1; ++y)
@@ -52,31 +53,17 @@ protected:
 
 }  // namespace
 
-TEST_F(Text, ColourTableGroupsAndDivisors) {
-    // Level 7 is (255, 101, 7).
-    EXPECT_EQ(colour(7, 1), rgb(255, 101, 7));
-    EXPECT_EQ(colour(7, 2), rgb(170, 67, 4));  // floors of x / 1.5
-    EXPECT_EQ(colour(7, 3), rgb(127, 50, 3));  // floors of x / 2
-    EXPECT_EQ(colour(7, 5), rgb(170, 0, 0));
-    EXPECT_EQ(colour(7, 8), rgb(0, 67, 0));
-    EXPECT_EQ(colour(7, 12), rgb(0, 0, 3));
-    EXPECT_EQ(colour(7, 14), rgb(170, 67, 0));
-    EXPECT_EQ(colour(7, 17), rgb(0, 67, 4));
-    EXPECT_EQ(colour(7, 20), rgb(170, 0, 4));
-    EXPECT_EQ(colour(7, 23), rgb(170, 47, 1));  // 67 x 0.7 = 46.9, 4 x 0.3 = 1.2
-    EXPECT_EQ(colour(7, 26), rgb(51, 47, 4));
-    EXPECT_EQ(colour(7, 30), rgb(89, 50, 2));   // 127 x 0.7 = 88.9, 3 x 0.7 = 2.1
-    // Tint 31 is never built; the entries stay black.
-    EXPECT_EQ(colour(7, 31), 0u);
-    EXPECT_EQ(colour(255, 31), 0u);
-    EXPECT_EQ(text_state.colours[0], 0u);
-}
-
-TEST_F(Text, ColourTableRoundsHalvesToEven) {
-    // Level 9 is (15, 15, 5): 15 x 0.7 = 10.5 -> 10, 5 x 0.3 = 1.5 -> 2, 15 x 0.3 = 4.5 -> 4.
-    EXPECT_EQ(colour(9, 22), rgb(15, 10, 2));
-    EXPECT_EQ(colour(9, 25), rgb(4, 10, 5));
-    EXPECT_EQ(colour(9, 28), rgb(10, 15, 4));  // 15 x 0.7 = 10.5 -> 10, 5 x 0.7 = 3.5 -> 4
+TEST_F(Text, ColourTableGroupsDivisorsAndRounding) {
+    // Level 7 is (255, 101, 7): floors of x / 1.5 and x / 2 for the second and third tint of a group,
+    // 67 x 0.7 = 46.9, 4 x 0.3 = 1.2, 127 x 0.7 = 88.9. Level 9 is (15, 15, 5): 15 x 0.7 = 10.5 -> 10,
+    // 5 x 0.3 = 1.5 -> 2, 15 x 0.3 = 4.5 -> 4, 5 x 0.7 = 3.5 -> 4 (halves to even). Tint 31 stays black.
+    const std::tuple<uint32_t, uint32_t, uint32_t> entries[] = {
+        {7, 1, rgb(255, 101, 7)}, {7, 2, rgb(170, 67, 4)},  {7, 3, rgb(127, 50, 3)},  {7, 5, rgb(170, 0, 0)},
+        {7, 8, rgb(0, 67, 0)},    {7, 12, rgb(0, 0, 3)},    {7, 14, rgb(170, 67, 0)}, {7, 17, rgb(0, 67, 4)},
+        {7, 20, rgb(170, 0, 4)},  {7, 23, rgb(170, 47, 1)}, {7, 26, rgb(51, 47, 4)},  {7, 30, rgb(89, 50, 2)},
+        {9, 22, rgb(15, 10, 2)},  {9, 25, rgb(4, 10, 5)},   {9, 28, rgb(10, 15, 4)},  {7, 31, 0},
+        {255, 31, 0},             {0, 0, 0}};
+    for (const auto& [level, tint, value] : entries) EXPECT_EQ(colour(level, tint), value) << level << " " << tint;
 }
 
 TEST_F(Text, ClippedGlyphIsTransparentAndPlacedByItsCell) {

@@ -25,22 +25,15 @@ TEST(LoadPage, EndLineComesFromTheLastMarkerOrIs4999WithoutOne) {
     create_content_tables();
     fill_page_tables(pages.finish());
 
-    load_page(4);
-    EXPECT_EQ(shell_state.end_line, 1391);
-    load_page(18);
-    EXPECT_EQ(shell_state.end_line, 276);
-    // Lines past the marker are unpacked, though never shown.
-    EXPECT_EQ(view_char(277, 1), 'a');
-    load_page(19);
-    EXPECT_EQ(shell_state.end_line, 4999);
-    load_page(7);
-    EXPECT_EQ(shell_state.end_line, 3);
-    // The marker's own line keeps what the previous page left there; other lines of it are emptied.
-    EXPECT_EQ(view_char(1, 1), 'n');
-    EXPECT_EQ(view_char(100, 1), 0);
-    load_page(20);  // never filled
-    EXPECT_EQ(shell_state.end_line, 4999);
-    EXPECT_EQ(view_char(0, 1), 0);
+    // {page, end line}: the last marker counts, lines past it are unpacked though never shown, the
+    // marker's own line keeps what the previous page left there and the other lines are emptied.
+    const std::tuple<int, int, int, char> pages_in_turn[] = {{4, 1391, 0, 'l'}, {18, 276, 277, 'a'}, {19, 4999, 0, 'n'},
+                                                             {7, 3, 1, 'n'},    {7, 3, 100, 0},       {20, 4999, 0, 0}};
+    for (const auto& [page, end, line, first] : pages_in_turn) {
+        load_page(page);
+        EXPECT_EQ(shell_state.end_line, end) << page;
+        EXPECT_EQ(view_char(line, 1), first) << page << " line " << line;
+    }
 }
 
 TEST(LoadPage, UnpacksTextTintsStylesAndRulesColumnByColumn) {

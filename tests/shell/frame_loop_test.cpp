@@ -32,18 +32,14 @@ TEST_F(FrameLoop, PointerSampleClampsToTheScreenAndLatchesUntilRelease) {
 }
 
 TEST_F(FrameLoop, APressHeldWhileMovingOntoAnEntryTriggersNothing) {
-    // Pressed on empty screen: the menu handler uses the press up.
-    shell_state.mouse_x = 400;
-    shell_state.mouse_y = 300;
-    shell_state.mouse_button = 1;
-    handle_buttons();
-    handle_menu_clicks();
-    EXPECT_EQ(shell_state.click_latched, 1);
-    // Moved onto "> Letters To The Editor" with the button still down.
-    shell_state.mouse_x = 200;
-    shell_state.mouse_y = 85;
-    handle_buttons();
-    handle_menu_clicks();
+    // Pressed on empty screen: the menu handler uses the press up. Then moved onto "> Letters To The
+    // Editor" with the button still down.
+    for (auto [x, y] : {std::pair{400, 300}, std::pair{200, 85}}) {
+        set_pointer(x, y, 1);
+        handle_buttons();
+        handle_menu_clicks();
+        EXPECT_EQ(shell_state.click_latched, 1);
+    }
     EXPECT_EQ(shell_state.end_line, 74);
     EXPECT_EQ(viewer_state.entry_marked[14], 0);
 }
@@ -56,10 +52,7 @@ TEST_F(FrameLoop, PageKeysAreReadAfterThePresentOncePerStrike) {
     for (const auto& [page, from, key, top] : steps) {
         if (page) load_page(page);
         if (from >= 0) shell_state.top_line = from;
-        if (key) {
-            headless_key(key, true);
-            headless_key(key, false);
-        }
+        if (key) strike_key(key);
         read_mouse_and_keys();
         EXPECT_EQ(shell_state.top_line, top) << page << " " << from << " " << key;
     }

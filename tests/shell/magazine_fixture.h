@@ -83,6 +83,17 @@ inline void set_up_magazine(fixture_pages& pages, const std::vector<int>& counts
     render_skin_backgrounds(0, 0, 799, 599, 0, 0);
 }
 
+// Sets the pointer sample as the frame loop takes it: position and left button.
+inline void set_pointer(int x, int y, int button = 0) {
+    shell_state.mouse_x = x, shell_state.mouse_y = y, shell_state.mouse_button = button;
+}
+
+// A key struck between two polls.
+inline void strike_key(int vk) {
+    headless_key(vk, true);
+    headless_key(vk, false);
+}
+
 // The line counts of the issue's pages 1..20 (19 has no end mark; 18's two trailing lines are left out).
 inline std::vector<int> issue_line_counts() {
     return {0, 38, 32, 51, 1391, 58, 32, 22, 178, 70, 117, 74, 391, 87, 88, 95, 69, 205, 276, 0, 210};

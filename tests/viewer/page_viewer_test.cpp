@@ -61,57 +61,40 @@ TEST_F(PageViewer, WheelScrollsFourLinesANotchWithinTheLimitsAndShortPagesStay) 
 TEST_F(PageViewer, DraggingOnPage4FollowsThePointerAndIgnoresTheLatch) {
     load_page(4);
     auto& s = shell_state;
-    s.mouse_x = 780;
-    s.mouse_y = 201;
-    s.mouse_button = 1;
     s.click_latched = 1;
-    drag_scrollbar();
-    EXPECT_EQ(s.top_line, 4);
-    EXPECT_EQ(s.dragging, 1);
-    EXPECT_EQ(s.pointer_kind, 1);
-    s.mouse_y = 560;
-    drag_scrollbar();
-    EXPECT_EQ(s.top_line, 1358);
-    // Still dragging outside the zone until the button goes up.
-    s.mouse_x = 100;
-    s.mouse_y = 300;
-    drag_scrollbar();
-    EXPECT_EQ(s.top_line, 386);
-    s.mouse_button = 0;
-    drag_scrollbar();
-    EXPECT_EQ(s.dragging, 0);
-    // 'Carbon' shifts the zone right by 5.
+    // {x, y, button, top_line after}: still dragging outside the zone until the button goes up;
+    // 'Carbon' shifts the zone right by 5 (10 * 1359 / 352 is nearest 39).
+    const int steps[][4] = {{780, 201, 1, 4}, {780, 560, 1, 1358}, {100, 300, 1, 386}, {100, 300, 0, 386}};
+    for (const auto& [x, y, button, top] : steps) {
+        set_pointer(x, y, button);
+        drag_scrollbar();
+        EXPECT_EQ(s.top_line, top) << y;
+        EXPECT_EQ(s.dragging, button);
+        EXPECT_EQ(s.pointer_kind, 1);
+    }
     s.current_skin = 2;
-    s.mouse_x = 785;
-    s.pointer_kind = 1;
+    set_pointer(785, 300);
     drag_scrollbar();
     EXPECT_EQ(s.pointer_kind, 2);
-    s.mouse_button = 1;
-    s.mouse_y = 210;
+    set_pointer(785, 210, 1);
     drag_scrollbar();
-    EXPECT_EQ(s.top_line, 39);  // nearest(10 * 1359 / 352)
-}
-
-TEST_F(PageViewer, ShortPagesNeitherDrawTheThumbNorDrag) {
+    EXPECT_EQ(s.top_line, 39);
+    // A page of 33 lines draws no thumb and does not drag.
     load_page(7);
-    shell_state.end_line = 33;
+    s.end_line = 33;
     clear_framebuffer(0x101010);
     draw_scrollbar();
     for (int y = 190; y < 580; ++y) ASSERT_EQ(frame_pixel(782, y), 0x101010u);
-    shell_state.mouse_x = 780;
-    shell_state.mouse_y = 500;
-    shell_state.mouse_button = 1;
+    set_pointer(780, 500, 1);
     drag_scrollbar();
-    EXPECT_EQ(shell_state.top_line, 0);
+    EXPECT_EQ(s.top_line, 0);
 }
 
 TEST_F(PageViewer, ScrollGlowRisesInTheZoneAndFalls) {
     load_page(4);
-    shell_state.mouse_x = 780;
-    shell_state.mouse_y = 300;
     const int steps[][3] = {{780, 40, 125}, {700, 10, 75}, {700, 40, 0}};  // mouse x, frames, glow
     for (const auto& [x, frames, glow] : steps) {
-        shell_state.mouse_x = x;
+        set_pointer(x, 300);
         for (int i = 0; i < frames; ++i) drag_scrollbar();
         EXPECT_EQ(shell_state.scroll_glow, glow);
     }
