@@ -142,7 +142,7 @@ TEST(WholeRun, WithoutVerticalSyncPresentsKeepToTheRefreshRate) {
     for (double flip : {0.0, 0.004}) {
         headless_options o;
         o.frame_seconds = flip;
-        open_magazine(0, o);
+        open_magazine(o);
         for (int i = 0; i < 70; ++i) ASSERT_TRUE(magazine_pass());  // long enough to find a vsync false
         const double start = headless_time();
         const uint64_t before = headless_frame_count();

@@ -3,8 +3,6 @@
 #pragma once
 #include <gtest/gtest.h>
 
-#include <cstdint>
-
 #include "intro/intro.h"
 #include "platform/headless/headless.h"
 #include "platform/headless/headless_audio.h"
@@ -16,9 +14,9 @@
 #include "xm/xm_player.h"
 
 // Opens the headless display as the program does: full screen (no extra sleep per present) or a window.
-inline void open_like_the_program(int windowed = 0) {
+inline void open_like_the_program(int windowed = 0, const headless_options& options = {}) {
     display_state = display_state_t{};
-    headless_reset();
+    headless_reset(options);
     headless_audio_reset();
     display_set_close_on_escape(0);
     display_configure(0, "", windowed, windowed ? 0 : 1);
@@ -58,15 +56,10 @@ inline uint64_t start_whole_run(int windowed = 0) {
     return intro;
 }
 
-// The magazine as the main sequence starts it (full screen or a window), ready for passes one at a time.
-inline void open_magazine(int windowed, const headless_options& options = {}) {
-    display_state = display_state_t{};
-    headless_reset(options);
-    headless_audio_reset();
+// The magazine as the main sequence starts it, full screen, ready for passes one at a time.
+inline void open_magazine(const headless_options& options = {}) {
+    open_like_the_program(0, options);
     magazine_start_up();
-    display_set_close_on_escape(0);
-    display_configure(0, "", windowed, windowed ? 0 : 1);
-    display_open("test", 800, 600);
     magazine_enter();
 }
 
@@ -81,7 +74,7 @@ inline void close_magazine() {
 class magazine_run : public ::testing::Test {
 protected:
     void SetUp() override {
-        open_magazine(0);
+        open_magazine();
         pass();
     }
     void TearDown() override {

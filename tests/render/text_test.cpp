@@ -66,7 +66,7 @@ TEST_F(Text, ColourTableGroupsDivisorsAndRounding) {
     for (const auto& [level, tint, value] : entries) EXPECT_EQ(colour(level, tint), value) << level << " " << tint;
 }
 
-TEST_F(Text, ClippedGlyphIsTransparentAndPlacedByItsCell) {
+TEST_F(Text, ClippedGlyphIsTransparentPlacedByItsCellAndClippedInclusively) {
     draw_glyph_clipped("B", 100, 50, 0, 799, 0, 599, 1, 1);
     EXPECT_EQ(frame_pixel(100, 50), colour(5, 1));
     EXPECT_EQ(frame_pixel(108, 61), colour(5, 1));
@@ -75,9 +75,8 @@ TEST_F(Text, ClippedGlyphIsTransparentAndPlacedByItsCell) {
     draw_glyph_clipped("A", 200, 50, 0, 799, 0, 599, 2, 3);
     EXPECT_EQ(frame_pixel(200, 50), colour(200, 3));
     EXPECT_EQ(changed_in(190, 40, 220, 70), 108);
-}
-
-TEST_F(Text, ClippedGlyphBoundsAreInclusive) {
+    // Bounds are inclusive.
+    clear_framebuffer(background);
     draw_glyph_clipped("A", 100, 50, 100, 100, 0, 599, 1, 1);  // only the first column
     EXPECT_EQ(changed_in(90, 40, 120, 70), 12);
     EXPECT_EQ(frame_pixel(100, 50), colour(1, 1));

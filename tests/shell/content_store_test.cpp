@@ -1,4 +1,4 @@
-// load_page and the page tables: end lines, unpacking of the maps, resets, and bounds.
+// load_page and the page tables: end lines, unpacking of the maps, and bounds.
 #include <gtest/gtest.h>
 
 #include <tuple>
@@ -60,20 +60,6 @@ TEST(LoadPage, UnpacksTextTintsStylesAndRulesColumnByColumn) {
     EXPECT_EQ(view_tint(1, 40), 14);
     EXPECT_EQ(view_rule(1), 0);  // an empty code is not "0"
     EXPECT_EQ(view_rule_style(1), 0);
-}
-
-TEST(LoadPage, ResetsScrollingAndOverwritesThePreviousPage) {
-    fixture_pages pages;
-    set_up_magazine(pages, {0, 0, 40, 0, 300});
-    load_page(4);
-    shell_state.top_line = 200;
-    shell_state.fine_offset = 7;
-    load_page(2);
-    EXPECT_EQ(shell_state.top_line, 0);
-    EXPECT_EQ(shell_state.fine_offset, 0);
-    EXPECT_EQ(shell_state.end_line, 40);
-    EXPECT_EQ(view_char(200, 1), 0);
-    EXPECT_EQ(view_tint(200, 1), 1);
 }
 
 TEST(PageTables, FillingKeepsAtMost5001Lines) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <tuple>
 
 #include "platform/keys.h"
 #include "render/framebuffer.h"
@@ -150,10 +151,10 @@ TEST_F(PageViewer, AWipeTakes75FramesEachWayWhileTheTickerAndTheNoteBarsMoveOn) 
     shell_state.ticker_pos = 66;  // the help line's text, past its spaces
     viewer_state.bar[5] = 133.0;  // pushed as far as a bar goes
     shell_state.top_line = 10;
+    shell_state.fine_offset = 7;
     open_page(14);
     EXPECT_EQ(headless_frame_count(), 150u);
-    EXPECT_EQ(shell_state.end_line, 88);
-    EXPECT_EQ(shell_state.top_line, 0);
+    EXPECT_EQ(std::tuple(shell_state.end_line, shell_state.top_line, shell_state.fine_offset), std::tuple(88, 0, 0));
     auto at = [](uint64_t frame, int x, int y) {
         uint32_t p;
         std::memcpy(&p, &headless_frame(frame)[static_cast<size_t>(y * headless_pitch() + 4 * x)], 4);
