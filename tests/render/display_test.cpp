@@ -37,19 +37,16 @@ TEST_F(Display, ConfigurationRules) {
 }
 
 TEST_F(Display, OpenFailsCleanly) {
-    display_state = display_state_t{};
-    headless_options fail;
-    fail.fail_open = true;
-    headless_reset(fail);
-    EXPECT_EQ(display_open("T", 800, 600), 0);
-
-    for (display_pixel_format format : {display_pixel_format{1, 8, 0, 0, 0}, display_pixel_format{0, 32, 0xFF0000, 0xFF00, 0xFF},
-                                        display_pixel_format{1, 16, 0xF00, 0xF0, 0xF}}) {
-        headless_options o;
-        o.format = format;
+    // A backend that cannot open, and surfaces that are no RGB format or none of the eight.
+    std::vector<headless_options> failing(4);
+    failing[0].fail_open = true;
+    failing[1].format = {1, 8, 0, 0, 0};
+    failing[2].format = {0, 32, 0xFF0000, 0xFF00, 0xFF};
+    failing[3].format = {1, 16, 0xF00, 0xF0, 0xF};
+    for (const headless_options& o : failing) {
         headless_reset(o);
         display_state = display_state_t{};
-        EXPECT_EQ(display_open("T", 800, 600), 0) << format.bits;
+        EXPECT_EQ(display_open("T", 800, 600), 0) << o.format.bits;
         display_close();
         display_close();  // a second close releases nothing twice
     }

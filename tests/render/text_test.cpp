@@ -28,11 +28,7 @@ protected:
                 sheet[r * font_sheet_width + column_of('B') + k] = (k == 0 || k == 8) ? 5 : 0;
             }
         }
-        for (int level = 0; level < 256; ++level) {
-            palette[level * 3] = static_cast<uint8_t>(level);
-            palette[level * 3 + 1] = static_cast<uint8_t>(level);
-            palette[level * 3 + 2] = static_cast<uint8_t>(level);
-        }
+        for (size_t i = 0; i < palette.size(); ++i) palette[i] = static_cast<uint8_t>(i / 3);  // grey levels
         set_palette(7, 255, 101, 7);
         set_palette(9, 15, 15, 5);
         build_glyph_colours_from(sheet.data(), palette.data());

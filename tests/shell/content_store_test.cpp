@@ -1,9 +1,5 @@
 // load_page and the page tables: end lines, unpacking of the maps, and bounds.
-#include <gtest/gtest.h>
 
-#include <tuple>
-
-#include "shell/magazine/content_store.h"
 #include "tests/shell/magazine_fixture.h"
 
 namespace {

@@ -1,12 +1,6 @@
 // The frame loop: the pointer sample and click latch, page keys after the present, the pointer's range,
 // the exit test.
-#include <gtest/gtest.h>
 
-#include <tuple>
-
-#include "platform/keys.h"
-#include "render/framebuffer.h"
-#include "shell/frame_loop.h"
 #include "tests/shell/magazine_fixture.h"
 
 namespace {

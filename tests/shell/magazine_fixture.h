@@ -1,19 +1,27 @@
 // A small magazine for unit tests: fixture pages instead of the issue's, the real menus and buttons, the
-// headless backend with a display open, and no music.
+// headless backend with a display open, and no music; with it, the headers of the whole magazine.
 #pragma once
+#include <gtest/gtest.h>
+
 #include <deque>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "content/pages/page_data.h"
 #include "platform/headless/headless.h"
+#include "platform/keys.h"
 #include "render/display.h"
+#include "render/framebuffer.h"
 #include "render/text.h"
+#include "shell/frame_loop.h"
 #include "shell/magazine/content_store.h"
 #include "shell/magazine/pointer.h"
 #include "shell/magazine/program_data.h"
 #include "shell/magazine/shell_state.h"
+#include "viewer/frame_body.h"
 #include "viewer/menus.h"
+#include "viewer/page_viewer.h"
 #include "viewer/skins_music.h"
 #include "viewer/viewer_state.h"
 

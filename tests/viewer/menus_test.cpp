@@ -1,12 +1,8 @@
 // Menus and side buttons: every entry's page, hit tests, the radio group, glows and hover boxes.
-#include <gtest/gtest.h>
 
 #include <numeric>
-#include <tuple>
 
-#include "render/framebuffer.h"
 #include "tests/shell/magazine_fixture.h"
-#include "viewer/frame_body.h"
 
 namespace {
 class Menus : public ::testing::Test {
@@ -48,18 +44,7 @@ TEST_F(Menus, EveryEntryOpensItsPageWithItsWipesOnceAndAloneIsMarked) {
     }
 }
 
-TEST_F(Menus, ChartsEntriesAreNeitherShownNorHitInTheArticlesMenu) {
-    click(200, 61);  // left row 1 in the articles menu is the editorial, already open
-    EXPECT_EQ(shell_state.end_line, 74);
-    click(40, 70);  // charts button
-    EXPECT_EQ(shell_state.current_menu, 1);
-    EXPECT_EQ(viewer_state.button_state[2], 1);
-    EXPECT_EQ(viewer_state.button_state[3], 0);
-    click(200, 61);
-    EXPECT_EQ(shell_state.end_line, 38);  // "> Monthly Chart"
-}
-
-TEST_F(Menus, ClickAtY105InTheRightColumnChoosesRow4AndToggles) {
+TEST_F(Menus, ClickAtY105InTheRightColumnChoosesRow4AndTogglesAndTheChartsButtonSwitchesToo) {
     click(500, 105);
     EXPECT_EQ(shell_state.end_line, 210);  // entry 20
     EXPECT_EQ(shell_state.current_menu, 1);
@@ -68,6 +53,9 @@ TEST_F(Menus, ClickAtY105InTheRightColumnChoosesRow4AndToggles) {
     EXPECT_EQ(viewer_state.button_state[2], 1);
     click(500, 110);  // toggle only
     EXPECT_EQ(shell_state.current_menu, 2);
+    click(40, 70);  // the charts button
+    EXPECT_EQ(shell_state.current_menu, 1);
+    EXPECT_EQ(std::tuple(viewer_state.button_state[2], viewer_state.button_state[3]), std::tuple(1, 0));
 }
 
 TEST_F(Menus, RulesHelpAndExitButtonsFormARadioGroupAndClearMarks) {
@@ -96,23 +84,14 @@ TEST_F(Menus, RulesHelpAndExitButtonsFormARadioGroupAndClearMarks) {
 }
 
 TEST_F(Menus, GlowRisesBySevenAndFallsByThreeAndStopsWhileLatched) {
-    set_pointer(700, 70);
-    draw_buttons();
-    draw_buttons();
-    EXPECT_EQ(viewer_state.button_glow[4], 17);
-    EXPECT_EQ(shell_state.pointer_kind, 2);
-    for (int i = 0; i < 30; ++i) draw_buttons();
-    EXPECT_EQ(viewer_state.button_glow[4], 125);
-    shell_state.click_latched = 1;
-    draw_buttons();
-    EXPECT_EQ(viewer_state.button_glow[4], 122);
-    EXPECT_EQ(shell_state.pointer_kind, 2);  // still the hover pointer
-    shell_state.mouse_x = 400;
-    draw_buttons();
-    EXPECT_EQ(viewer_state.button_glow[4], 119);
-    EXPECT_EQ(shell_state.pointer_kind, 1);
-    for (int i = 0; i < 60; ++i) draw_buttons();
-    EXPECT_EQ(viewer_state.button_glow[4], 0);
+    // {mouse x, latched, frames, glow of button 4 after, pointer kind}: over the rules button, then away.
+    const int steps[][5] = {{700, 0, 2, 17, 2}, {700, 0, 30, 125, 2}, {700, 1, 1, 122, 2}, {400, 1, 1, 119, 1}, {400, 1, 60, 0, 1}};
+    for (const auto& [x, latched, frames, glow, kind] : steps) {
+        set_pointer(x, 70);
+        shell_state.click_latched = latched;
+        for (int i = 0; i < frames; ++i) draw_buttons();
+        EXPECT_EQ(std::tuple(viewer_state.button_glow[4], int{shell_state.pointer_kind}), std::tuple(glow, kind)) << x << " " << frames;
+    }
 }
 
 TEST_F(Menus, HoverBoxesLightEmptyRowsOnlyWhileUnlatchedAndTheTitleIsCentred) {

@@ -1,14 +1,9 @@
 // The page viewer: scrolling by keys, wheel and scroll bar with their limits, the rule bars and glyphs
 // of the window, and the wipes.
-#include <gtest/gtest.h>
 
 #include <cstring>
-#include <tuple>
 
-#include "platform/keys.h"
-#include "render/framebuffer.h"
 #include "tests/shell/magazine_fixture.h"
-#include "viewer/page_viewer.h"
 
 namespace {
 class PageViewer : public ::testing::Test {
@@ -21,15 +16,15 @@ protected:
 };
 }  // namespace
 
-TEST_F(PageViewer, HoldingDownMovesSixPixelsAFrameAndStopsWithTheLastLineInTheLastRow) {
+TEST_F(PageViewer, ArrowsMoveSixPixelsAFrameAndTheWheelFourLinesANotchWithinTheLimits) {
     load_page(4);
     headless_key(vk_down, true);
     const int expected[][2] = {{1, 6}, {2, 12}, {2, 6}};  // top_line, fine_offset after frames 1 to 3
     for (const auto& [top, fine] : expected) {
         scroll(1);
-        EXPECT_EQ(shell_state.top_line, top);
-        EXPECT_EQ(shell_state.fine_offset, fine);
+        EXPECT_EQ(std::tuple(shell_state.top_line, shell_state.fine_offset), std::tuple(top, fine));
     }
+    // Held to the end the last line sits in the last row; held back up to the first line.
     for (int key : {vk_down, vk_up}) {
         headless_key(vk_down, key == vk_down);
         headless_key(vk_up, key == vk_up);
@@ -39,24 +34,20 @@ TEST_F(PageViewer, HoldingDownMovesSixPixelsAFrameAndStopsWithTheLastLineInTheLa
         EXPECT_LE(shell_state.fine_offset, 12);
     }
     headless_key(vk_up, false);
-}
-
-TEST_F(PageViewer, WheelScrollsFourLinesANotchWithinTheLimitsAndShortPagesStay) {
-    load_page(4);
+    const int32_t fine = shell_state.fine_offset;  // the wheel leaves it
     const int steps[][2] = {{-1, 4}, {-4, 16}, {10, 0}, {-1000, 1358}};  // wheel counter, top_line
     for (const auto& [counter, top] : steps) {
         display_state.wheel = counter;
         scroll(1);
-        EXPECT_EQ(shell_state.top_line, top) << counter;
+        EXPECT_EQ(std::tuple(shell_state.top_line, shell_state.fine_offset), std::tuple(top, fine)) << counter;
     }
-    EXPECT_EQ(shell_state.fine_offset, 0);
+    // A short page moves neither way.
     load_page(7);
     display_state.wheel = -1010;
     headless_key(vk_down, true);
     scroll(1);
     headless_key(vk_down, false);
-    EXPECT_EQ(shell_state.top_line, 0);
-    EXPECT_EQ(shell_state.fine_offset, 0);
+    EXPECT_EQ(std::tuple(shell_state.top_line, shell_state.fine_offset), std::tuple(0, 0));
 }
 
 TEST_F(PageViewer, DraggingOnPage4FollowsThePointerAndIgnoresTheLatch) {

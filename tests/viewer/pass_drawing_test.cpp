@@ -1,13 +1,7 @@
 // What one magazine pass draws where, in worked colours over the fixture skins: the scroll-bar thumb
 // along a long page in both skins, the active buttons, the menu's marker boxes and divider bars, and the
 // pointer drawn last, over everything else.
-#include <gtest/gtest.h>
 
-#include <tuple>
-#include <vector>
-
-#include "render/framebuffer.h"
-#include "shell/frame_loop.h"
 #include "tests/shell/magazine_fixture.h"
 
 namespace {
