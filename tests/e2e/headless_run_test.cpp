@@ -52,9 +52,7 @@ TEST(WholeRun, TheIntroLeadsToPage11WithTheArticlesMenuTune1AndGrunge) {
     ASSERT_GE(headless_audio_opened(), 2);
     EXPECT_EQ(headless_audio_format(0).nChannels, 1);
     EXPECT_EQ(headless_audio_format(headless_audio_opened() - 1).nChannels, 2);
-    EXPECT_EQ(headless_audio_open_now(), 0);
-    EXPECT_EQ(xm_channel_count(), 0);
-    EXPECT_FALSE(headless_open());
+    EXPECT_EQ(std::tuple(headless_audio_open_now(), xm_channel_count(), headless_open()), std::tuple(0, 0, false));
     // The last frame starts from the 'Grunge' picture.
     uint32_t corner;
     std::memcpy(&corner, &headless_last_frame()[static_cast<size_t>(590 * headless_pitch() + 8)], 4);
@@ -124,9 +122,7 @@ TEST(WholeRun, QuitSignalsAndCloseRequestsEndIntroOrMagazineThroughTheNormalShut
             EXPECT_EQ(kestravon_main(), 0);
             EXPECT_LE(headless_frame_count(), in_intro ? opening + 12 : magazine + 7);
             EXPECT_EQ(headless_audio_opened(), in_intro ? 1 : 2);  // the intro's tune, then tune 1
-            EXPECT_EQ(headless_audio_open_now(), 0);
-            EXPECT_EQ(xm_channel_count(), 0);
-            EXPECT_FALSE(headless_open());
+            EXPECT_EQ(std::tuple(headless_audio_open_now(), xm_channel_count(), headless_open()), std::tuple(0, 0, false));
         }
     }
 }

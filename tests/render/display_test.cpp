@@ -73,14 +73,12 @@ TEST_F(Display, InactiveFramesAreDroppedAndLockFailureReturnsZero) {
     headless_options o;
     o.start_active = false;
     open_with(o);
-    EXPECT_EQ(display_present(frame.data()), 1);  // dropped, not queued
-    EXPECT_EQ(headless_frame_count(), 0u);
-    headless_push({0, headless_event::activate, 1});
-    EXPECT_EQ(display_present(frame.data()), 1);
-    EXPECT_EQ(headless_frame_count(), 1u);
-    headless_push({1, headless_event::activate, 0});
-    display_present(frame.data());
-    EXPECT_EQ(headless_frame_count(), 1u);
+    // {activation before the present or -1, frames shown after}: an inactive frame is dropped, not queued.
+    for (auto [active, shown] : {std::pair{-1, 0u}, std::pair{1, 1u}, std::pair{0, 1u}}) {
+        if (active >= 0) headless_push({headless_frame_count(), headless_event::activate, active});
+        EXPECT_EQ(display_present(frame.data()), 1);
+        EXPECT_EQ(headless_frame_count(), shown);
+    }
     display_close();
 
     headless_options locked;
@@ -99,8 +97,7 @@ TEST_F(Display, MouseButtonAndWheelInput) {
     headless_push({1, headless_event::mouse_up});
     headless_push({1, headless_event::wheel, -3});
     display_present(frame.data());
-    EXPECT_EQ(display_left_button(), 0);
-    EXPECT_EQ(display_wheel(), -3);  // the counter goes negative and is never reset
+    EXPECT_EQ(std::tuple(display_left_button(), display_wheel()), std::tuple(0, -3));  // the counter goes negative
     headless_push({2, headless_event::wheel, 1});
     display_present(frame.data());
     EXPECT_EQ(display_wheel(), -2);

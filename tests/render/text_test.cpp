@@ -29,13 +29,10 @@ protected:
             }
         }
         for (size_t i = 0; i < palette.size(); ++i) palette[i] = static_cast<uint8_t>(i / 3);  // grey levels
-        set_palette(7, 255, 101, 7);
-        set_palette(9, 15, 15, 5);
+        palette[21] = 255, palette[22] = 101, palette[23] = 7;  // level 7
+        palette[27] = 15, palette[28] = 15, palette[29] = 5;    // level 9
         build_glyph_colours_from(sheet.data(), palette.data());
         clear_framebuffer(background);
-    }
-    void set_palette(int level, uint8_t r, uint8_t g, uint8_t b) {
-        palette[level * 3] = r, palette[level * 3 + 1] = g, palette[level * 3 + 2] = b;
     }
     static uint32_t colour(uint32_t level, uint32_t tint) { return text_state.colours[level * 31 + tint]; }
     static constexpr uint32_t rgb(uint32_t r, uint32_t g, uint32_t b) { return r << 16 | g << 8 | b; }

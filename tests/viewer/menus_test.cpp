@@ -1,5 +1,7 @@
 // Menus and side buttons: every entry's page, hit tests, the radio group, glows and hover boxes.
 
+#include <algorithm>
+#include <array>
 #include <numeric>
 
 #include "tests/shell/magazine_fixture.h"
@@ -59,28 +61,25 @@ TEST_F(Menus, ClickAtY105InTheRightColumnChoosesRow4AndTogglesAndTheChartsButton
 }
 
 TEST_F(Menus, RulesHelpAndExitButtonsFormARadioGroupAndClearMarks) {
-    EXPECT_EQ(click(700, 70), 150u);  // rules
-    EXPECT_EQ(shell_state.end_line, 391);
-    EXPECT_EQ(viewer_state.button_state[4], 1);
-    EXPECT_EQ(viewer_state.button_state[3], 1);  // the shown menu's button stays active
-    EXPECT_EQ(viewer_state.entry_marked[11], 0);
-    EXPECT_EQ(click(700, 70), 0u);  // active: ignored
-    click(700, 95);                 // help
-    EXPECT_EQ(shell_state.end_line, 117);
-    EXPECT_EQ(viewer_state.button_state[4], 0);
-    EXPECT_EQ(viewer_state.button_state[5], 1);
-    click(200, 61);  // the editorial opens again, its mark having been cleared
-    EXPECT_EQ(shell_state.end_line, 74);
-    EXPECT_EQ(viewer_state.button_state[5], 0);
-    // Hit tests are strict and follow the skin.
-    click(672, 70);
-    EXPECT_EQ(viewer_state.button_state[4], 0);
-    shell_state.current_skin = 2;
-    click(700, 75);
-    EXPECT_EQ(viewer_state.button_state[4], 1);
-    click(30, 55);  // exit
+    // {x, y, skin, frames presented, end line after, states of buttons 1 to 5 after}; the shown menu's
+    // button (3) stays active throughout.
+    const std::tuple<int, int, int, uint64_t, int, std::array<int32_t, 5>> steps[] = {
+        {700, 70, 1, 150, 391, {0, 0, 1, 1, 0}},  // rules
+        {700, 70, 1, 0, 391, {0, 0, 1, 1, 0}},    // rules again: active, so ignored
+        {700, 95, 1, 150, 117, {0, 0, 1, 0, 1}},  // help
+        {200, 61, 1, 150, 74, {0, 0, 1, 0, 0}},   // the editorial again: its mark was cleared
+        {672, 70, 1, 0, 74, {0, 0, 1, 0, 0}},     // on the rules button's edge: hit tests are strict
+        {700, 75, 2, 150, 391, {0, 0, 1, 1, 0}},  // 'Carbon' has its own rectangles
+        {30, 55, 2, 0, 391, {1, 0, 1, 0, 0}}};    // exit
+    for (const auto& [x, y, skin, frames, end, states] : steps) {
+        shell_state.current_skin = skin;
+        EXPECT_EQ(click(x, y), frames) << x << "," << y;
+        EXPECT_EQ(shell_state.end_line, end) << x << "," << y;
+        std::array<int32_t, 5> now{};
+        std::copy_n(&viewer_state.button_state[1], 5, now.begin());
+        EXPECT_EQ(now, states) << x << "," << y;
+    }
     EXPECT_EQ(shell_state.quit_requested, 1);
-    EXPECT_EQ(viewer_state.button_state[1], 1);
 }
 
 TEST_F(Menus, GlowRisesBySevenAndFallsByThreeAndStopsWhileLatched) {

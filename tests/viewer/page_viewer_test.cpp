@@ -54,23 +54,16 @@ TEST_F(PageViewer, DraggingOnPage4FollowsThePointerAndIgnoresTheLatch) {
     load_page(4);
     auto& s = shell_state;
     s.click_latched = 1;
-    // {x, y, button, top_line after}: still dragging outside the zone until the button goes up;
-    // 'Carbon' shifts the zone right by 5 (10 * 1359 / 352 is nearest 39).
-    const int steps[][4] = {{780, 201, 1, 4}, {780, 560, 1, 1358}, {100, 300, 1, 386}, {100, 300, 0, 386}};
-    for (const auto& [x, y, button, top] : steps) {
+    // {skin, x, y, button, then top_line, dragging, pointer kind}: still dragging outside the zone until
+    // the button goes up; 'Carbon' shifts the zone right by 5 (10 * 1359 / 352 is nearest 39).
+    const int steps[][7] = {{1, 780, 201, 1, 4, 1, 1},     {1, 780, 560, 1, 1358, 1, 1}, {1, 100, 300, 1, 386, 1, 1},
+                            {1, 100, 300, 0, 386, 0, 1},   {2, 785, 300, 0, 386, 0, 2},  {2, 785, 210, 1, 39, 1, 1}};
+    for (const auto& [skin, x, y, button, top, dragging, kind] : steps) {
+        s.current_skin = skin;
         set_pointer(x, y, button);
         drag_scrollbar();
-        EXPECT_EQ(s.top_line, top) << y;
-        EXPECT_EQ(s.dragging, button);
-        EXPECT_EQ(s.pointer_kind, 1);
+        EXPECT_EQ(std::tuple(s.top_line, s.dragging, int{s.pointer_kind}), std::tuple(top, dragging, kind)) << x << "," << y;
     }
-    s.current_skin = 2;
-    set_pointer(785, 300);
-    drag_scrollbar();
-    EXPECT_EQ(s.pointer_kind, 2);
-    set_pointer(785, 210, 1);
-    drag_scrollbar();
-    EXPECT_EQ(s.top_line, 39);
     // A page of 33 lines draws no thumb and does not drag.
     load_page(7);
     s.end_line = 33;
@@ -92,32 +85,22 @@ TEST_F(PageViewer, ScrollGlowRisesInTheZoneAndFalls) {
     }
 }
 
-TEST_F(PageViewer, RuleBarsStopAtTheEndLine) {
+TEST_F(PageViewer, RuleBarsStopAtTheEndLineInnerRowsPaintWholeCellsAndEdgeRowsAreTransparent) {
+    // Page 1: 32 lines of 'M', a green bar on line 2, its end marker in row 32 keeping page 2's red code.
     pages = fixture_pages{};
-    pages.add(1, "", std::string(80, '1'), std::string(80, '1'), "3");  // green bar on line 1
-    pages.add(1, "", std::string(80, '1'), std::string(80, '1'), "3");
+    for (int i = 0; i < 40; ++i) pages.add(2, "", std::string(80, '1'), std::string(80, '1'), "2");
+    for (int i = 0; i < 32; ++i) pages.add(1, std::string(80, 'M'), std::string(80, '1'), std::string(80, '1'), i == 2 ? "3" : "0");
     pages.add(1, "<END>");
-    for (int i = 0; i < 10; ++i) pages.add(2, "", std::string(80, '1'), std::string(80, '1'), "2");
     create_content_tables();
     fill_page_tables(pages.finish());
     load_page(2);
-    load_page(1);  // the marker line keeps page 2's red code
-    EXPECT_EQ(view_rule(2), '2');
-    clear_framebuffer(0);
-    draw_page_rules();
-    EXPECT_EQ(frame_pixel(100, window_row_y(1) + 6), 0x00FF00u);
-    EXPECT_EQ(frame_pixel(100, window_row_y(2) + 6), 0u);  // the marker line's stale code is not drawn
-}
-
-TEST_F(PageViewer, InnerRowsPaintWholeCellsAndEdgeRowsAreTransparent) {
-    pages = fixture_pages{};
-    for (int i = 0; i < 40; ++i) pages.add(1, std::string(80, 'M'));
-    pages.add(1, "<END>");
-    create_content_tables();
-    fill_page_tables(pages.finish());
     load_page(1);
+    EXPECT_EQ(view_rule(32), '2');
     clear_framebuffer(0x00FF00FF);
+    draw_page_rules();
     draw_page_text();
+    EXPECT_EQ(frame_pixel(21, window_row_y(2) + 6), 0x00FF00u);
+    EXPECT_EQ(frame_pixel(21, window_row_y(32) + 6), 0x00FF00FFu);  // the stale code is not drawn
     // Row 1 is inside the band: its cell is painted, its empty pixels black. Row 31 (partly below the
     // band) keeps the background between glyph pixels.
     bool painted_black = false, kept = false;
