@@ -1,7 +1,6 @@
-// Row converters: a plain per-pixel version of each of the eight surface formats, and a fast version
-// built for speed (vectorised loops, word packing).
+// Row converters for the eight surface formats, built for speed (vectorised loops, word packing).
 //
-// Sections: channel packing, plain converters, fast converters, tables.
+// Sections: channel packing, 24-bit tails, fast converters, tables.
 #include "render/pixel_convert.h"
 
 #include <bit>
@@ -24,42 +23,22 @@ inline uint16_t pack565(uint32_t hi, uint32_t g, uint32_t lo) {
 inline uint16_t pack555(uint32_t hi, uint32_t g, uint32_t lo) {
     return static_cast<uint16_t>(((hi >> 3) << 10) | ((g >> 3) << 5) | (lo >> 3));
 }
-inline void store16(uint8_t* d, uint16_t v) { std::memcpy(d, &v, 2); }
-inline void store32(uint8_t* d, uint32_t v) { std::memcpy(d, &v, 4); }
 
-// ---- plain converters ----
+// ---- 24-bit tails: the pixels left after the last whole 64-pixel block ----
 
-void plain_xrgb32(const uint32_t* s, uint8_t* d, int n) {
-    for (int i = 0; i < n; ++i) store32(d + 4 * i, s[i]);
-}
-void plain_xbgr32(const uint32_t* s, uint8_t* d, int n) {
-    for (int i = 0; i < n; ++i) store32(d + 4 * i, swap_red_blue(s[i]));
-}
-void plain_bgr24(const uint32_t* s, uint8_t* d, int n) {
+void tail_bgr24(const uint32_t* s, uint8_t* d, int n) {
     for (int i = 0; i < n; ++i) {
         d[3 * i] = static_cast<uint8_t>(blue(s[i]));
         d[3 * i + 1] = static_cast<uint8_t>(green(s[i]));
         d[3 * i + 2] = static_cast<uint8_t>(red(s[i]));
     }
 }
-void plain_rgb24(const uint32_t* s, uint8_t* d, int n) {
+void tail_rgb24(const uint32_t* s, uint8_t* d, int n) {
     for (int i = 0; i < n; ++i) {
         d[3 * i] = static_cast<uint8_t>(red(s[i]));
         d[3 * i + 1] = static_cast<uint8_t>(green(s[i]));
         d[3 * i + 2] = static_cast<uint8_t>(blue(s[i]));
     }
-}
-void plain_rgb565(const uint32_t* s, uint8_t* d, int n) {
-    for (int i = 0; i < n; ++i) store16(d + 2 * i, pack565(red(s[i]), green(s[i]), blue(s[i])));
-}
-void plain_bgr565(const uint32_t* s, uint8_t* d, int n) {
-    for (int i = 0; i < n; ++i) store16(d + 2 * i, pack565(blue(s[i]), green(s[i]), red(s[i])));
-}
-void plain_rgb555(const uint32_t* s, uint8_t* d, int n) {
-    for (int i = 0; i < n; ++i) store16(d + 2 * i, pack555(red(s[i]), green(s[i]), blue(s[i])));
-}
-void plain_bgr555(const uint32_t* s, uint8_t* d, int n) {
-    for (int i = 0; i < n; ++i) store16(d + 2 * i, pack555(blue(s[i]), green(s[i]), red(s[i])));
 }
 
 // ---- fast converters ----
@@ -101,8 +80,8 @@ KV_INLINE_BODY void body_24(const uint32_t* __restrict s, uint8_t* __restrict d,
         }
         std::memcpy(d + 3 * i, out, sizeof out);
     }
-    if constexpr (swap) plain_rgb24(s + i, d + 3 * i, n - i);
-    else plain_bgr24(s + i, d + 3 * i, n - i);
+    if constexpr (swap) tail_rgb24(s + i, d + 3 * i, n - i);
+    else tail_bgr24(s + i, d + 3 * i, n - i);
 }
 
 // 16-bit formats through a 64-pixel staging block of 16-bit values, so the loop stores whole vectors.
@@ -152,18 +131,17 @@ struct layout_entry {
     int bits;
     uint32_t red_mask, green_mask, blue_mask;
     int pixel_bytes;
-    row_converter plain;
 };
 
 constexpr layout_entry layouts[] = {
-    {32, 0xFF0000, 0x00FF00, 0x0000FF, 4, plain_xrgb32},
-    {32, 0x0000FF, 0x00FF00, 0xFF0000, 4, plain_xbgr32},
-    {24, 0xFF0000, 0x00FF00, 0x0000FF, 3, plain_bgr24},
-    {24, 0x0000FF, 0x00FF00, 0xFF0000, 3, plain_rgb24},
-    {16, 0xF800, 0x07E0, 0x001F, 2, plain_rgb565},
-    {16, 0x001F, 0x07E0, 0xF800, 2, plain_bgr565},
-    {16, 0x7C00, 0x03E0, 0x001F, 2, plain_rgb555},
-    {16, 0x001F, 0x03E0, 0x7C00, 2, plain_bgr555},
+    {32, 0xFF0000, 0x00FF00, 0x0000FF, 4},
+    {32, 0x0000FF, 0x00FF00, 0xFF0000, 4},
+    {24, 0xFF0000, 0x00FF00, 0x0000FF, 3},
+    {24, 0x0000FF, 0x00FF00, 0xFF0000, 3},
+    {16, 0xF800, 0x07E0, 0x001F, 2},
+    {16, 0x001F, 0x07E0, 0xF800, 2},
+    {16, 0x7C00, 0x03E0, 0x001F, 2},
+    {16, 0x001F, 0x03E0, 0x7C00, 2},
 };
 static_assert(std::size(layouts) == static_cast<size_t>(surface_layout::count));
 
@@ -188,4 +166,3 @@ row_converter fast_row_converter(surface_layout layout) { return vector_row_conv
 row_converter vector_row_converter(surface_layout layout, bool avx2) {
     return (avx2 && avx2_available() ? avx2_set : base_set)[static_cast<size_t>(layout)];
 }
-row_converter plain_row_converter(surface_layout layout) { return entry(layout).plain; }

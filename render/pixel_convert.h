@@ -27,7 +27,5 @@ int surface_pixel_bytes(surface_layout layout);
 // The fast converter for a layout (used by the display layer).
 row_converter fast_row_converter(surface_layout layout);
 // The fast converter built for AVX2 (when asked and the processor has it) or for the baseline processor;
-// lets tests hold both builds equal to the plain converters.
+// lets tests check both builds.
 row_converter vector_row_converter(surface_layout layout, bool avx2);
-// The plain per-pixel converter for a layout: the reference the fast ones are held equal to.
-row_converter plain_row_converter(surface_layout layout);

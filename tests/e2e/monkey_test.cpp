@@ -14,7 +14,13 @@ double run_seconds() {
     return s && std::atof(s) > 0.0 ? std::atof(s) : 60.0;
 }
 
-void expect_a_clean_run(const monkey_result& r) {
+// A run of the seeded reader, leaving by Escape or by the exit button, with its account clean.
+void expect_a_clean_run(uint32_t seed, bool escape_at_end) {
+    monkey_options o;
+    o.seconds = run_seconds();
+    o.seed = seed;
+    o.escape_at_end = escape_at_end;
+    const monkey_result r = monkey_run(o);
     for (const std::string& f : r.faults) ADD_FAILURE() << f;
     EXPECT_EQ(r.exit_code, 0);
     EXPECT_GE(r.seconds, run_seconds());
@@ -28,17 +34,6 @@ void expect_a_clean_run(const monkey_result& r) {
 
 }  // namespace
 
-TEST(Monkey, RandomReadingThenEscape) {
-    monkey_options o;
-    o.seconds = run_seconds();
-    o.seed = 31;
-    expect_a_clean_run(monkey_run(o));
-}
+TEST(Monkey, RandomReadingThenEscape) { expect_a_clean_run(31, true); }
 
-TEST(Monkey, RandomReadingThenTheExitButton) {
-    monkey_options o;
-    o.seconds = run_seconds();
-    o.seed = 1931;
-    o.escape_at_end = false;
-    expect_a_clean_run(monkey_run(o));
-}
+TEST(Monkey, RandomReadingThenTheExitButton) { expect_a_clean_run(1931, false); }

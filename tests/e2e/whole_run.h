@@ -3,21 +3,20 @@
 #pragma once
 #include <gtest/gtest.h>
 
-#include <cstdint>
-
 #include "intro/intro.h"
 #include "platform/headless/headless.h"
 #include "platform/headless/headless_audio.h"
 #include "platform/keys.h"
+#include "platform/wave_out.h"
 #include "render/display.h"
 #include "shell/frame_loop.h"
 #include "shell/main_sequence.h"
 #include "xm/xm_player.h"
 
 // Opens the headless display as the program does: full screen (no extra sleep per present) or a window.
-inline void open_like_the_program(int windowed = 0) {
+inline void open_like_the_program(int windowed = 0, const headless_options& options = {}) {
     display_state = display_state_t{};
-    headless_reset();
+    headless_reset(options);
     headless_audio_reset();
     display_set_close_on_escape(0);
     display_configure(0, "", windowed, windowed ? 0 : 1);
@@ -57,15 +56,10 @@ inline uint64_t start_whole_run(int windowed = 0) {
     return intro;
 }
 
-// The magazine as the main sequence starts it (full screen or a window), ready for passes one at a time.
-inline void open_magazine(int windowed) {
-    display_state = display_state_t{};
-    headless_reset();
-    headless_audio_reset();
+// The magazine as the main sequence starts it, full screen, ready for passes one at a time.
+inline void open_magazine(const headless_options& options = {}) {
+    open_like_the_program(0, options);
     magazine_start_up();
-    display_set_close_on_escape(0);
-    display_configure(0, "", windowed, windowed ? 0 : 1);
-    display_open("test", 800, 600);
     magazine_enter();
 }
 
@@ -76,9 +70,27 @@ inline void close_magazine() {
     display_close();
 }
 
-// Runs one loop pass; returns the frames it presented.
-inline uint64_t magazine_pass_frames() {
-    const uint64_t before = headless_frame_count();
-    EXPECT_TRUE(magazine_pass());
-    return headless_frame_count() - before;
-}
+// The magazine as the main sequence starts it, full screen, driven one pass at a time after its first.
+class magazine_run : public ::testing::Test {
+protected:
+    void SetUp() override {
+        open_magazine();
+        pass();
+    }
+    void TearDown() override {
+        close_magazine();
+        waveOutSetVolume(nullptr, 0xFFFFFFFFu);
+    }
+    // Runs one loop pass; returns the frames it presented.
+    static uint64_t pass() {
+        const uint64_t before = headless_frame_count();
+        EXPECT_TRUE(magazine_pass());
+        return headless_frame_count() - before;
+    }
+    // A key tapped between two passes, then the pass that reads it; returns the frames it presented.
+    static uint64_t tap(int vk) {
+        headless_key(vk, true);
+        headless_key(vk, false);
+        return pass();
+    }
+};

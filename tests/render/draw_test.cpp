@@ -1,5 +1,7 @@
-// Drawing primitives: translucent boxes and bar lines.
+// Drawing primitives: translucent boxes and bar lines; the frame check on every pixel write.
 #include <gtest/gtest.h>
+
+#include <tuple>
 
 #include "render/draw.h"
 #include "render/framebuffer.h"
@@ -13,50 +15,38 @@ protected:
 };
 }  // namespace
 
-TEST_F(Draw, BlendBoxCoversBothEndsOnly) {
-    blend_box(10, 20, 0, 0, 100, 255, 255, 255);
-    EXPECT_NE(at(10, 20), 0x00123456u);
-    EXPECT_EQ(at(9, 20), 0x00123456u);
-    EXPECT_EQ(at(11, 20), 0x00123456u);
-    EXPECT_EQ(at(10, 21), 0x00123456u);
+TEST_F(Draw, BlendBoxCoversBothEndsOnlyAndBlendsEachChannel) {
     blend_box(100, 100, 3, 2, 50, 0, 0, 0);  // 4 x 3 pixels
+    blend_box(10, 20, 0, 0, 100, 255, 255, 255);  // 1 pixel
     int changed = 0;
-    for (int y = 95; y < 110; ++y)
-        for (int x = 95; x < 110; ++x) changed += at(x, y) != 0x00123456u;
-    EXPECT_EQ(changed, 12);
+    for (int y = 0; y < 110; ++y)
+        for (int x = 0; x < 110; ++x) changed += at(x, y) != 0x00123456u;
+    EXPECT_EQ(changed, 13);
+    EXPECT_NE(at(10, 20), 0x00123456u);
     EXPECT_NE(at(103, 102), 0x00123456u);
-}
-
-TEST_F(Draw, BlendBoxValues) {
     frame_pixel(0, 0) = 0;
     blend_box(0, 0, 0, 0, 80, 100, 150, 250);
     EXPECT_EQ(rgb(at(0, 0)), (31u << 16) | (46u << 8) | 78u);
-    // Alpha 0 keeps the channels.
+    // Alpha 0 keeps the channels; the signed shift fills the top byte when the blended red is 0x80 or more.
     frame_pixel(5, 5) = 0x00C0FFEE;
-    blend_box(5, 5, 0, 0, 0, 1, 2, 3);
-    EXPECT_EQ(rgb(at(5, 5)), 0xC0FFEEu);
-    // The signed shift fills the top byte when the blended red is 0x80 or more.
-    EXPECT_EQ(at(5, 5) >> 24, 0xFFu);
     frame_pixel(6, 5) = 0x007F0000;
-    blend_box(6, 5, 0, 0, 0, 0, 0, 0);
+    blend_box(5, 5, 1, 0, 0, 1, 2, 3);
+    EXPECT_EQ(at(5, 5), 0xFFC0FFEEu);
     EXPECT_EQ(at(6, 5), 0x007F0000u);
 }
 
-TEST_F(Draw, FixedBarLines) {
+TEST_F(Draw, FixedBarLinesDrawLengthPixelsOnThreeRows) {
     draw_bar_line(50, 10, 5, 2, 0.0);
-    for (int x = 10; x < 15; ++x) {
-        EXPECT_EQ(at(x, 49), 0x880000u);
-        EXPECT_EQ(at(x, 50), 0xFF0000u);
-        EXPECT_EQ(at(x, 51), 0x880000u);
+    for (int x = 9; x <= 15; ++x) {
+        const bool on = x >= 10 && x < 15;
+        EXPECT_EQ(std::tuple(at(x, 48), at(x, 49), at(x, 50), at(x, 51), at(x, 52)),
+                  std::tuple(0x00123456u, on ? 0x880000u : 0x00123456u, on ? 0xFF0000u : 0x00123456u,
+                             on ? 0x880000u : 0x00123456u, 0x00123456u)) << x;
     }
-    EXPECT_EQ(at(15, 50), 0x00123456u);  // exactly length pixels
-    EXPECT_EQ(at(9, 50), 0x00123456u);
-    EXPECT_EQ(at(10, 48), 0x00123456u);
-    EXPECT_EQ(at(10, 52), 0x00123456u);
-    draw_bar_line(80, 10, 0, 1, 0.0);  // length 0 draws nothing
-    EXPECT_EQ(at(10, 80), 0x00123456u);
-    draw_bar_line(90, 10, 5, 9, 0.0);  // unknown style
+    draw_bar_line(80, 10, 0, 1, 0.0);  // length 0 draws nothing, nor do unknown styles
+    draw_bar_line(90, 10, 5, 9, 0.0);
     draw_bar_line(90, 10, 5, 0, 0.0);
+    EXPECT_EQ(at(10, 80), 0x00123456u);
     EXPECT_EQ(at(10, 90), 0x00123456u);
 }
 
@@ -77,4 +67,13 @@ TEST_F(Draw, RainbowBar) {
     EXPECT_EQ(at(301, 200), 0x00123456u);
     draw_bar_line(200, 0, 300, 8, 1000.0 + 0.1 * 250.0);
     for (int i = 0; i + 25 <= 300; ++i) ASSERT_EQ(at(i, 200), before[i + 25]) << i;
+}
+
+TEST(FrameDeath, DrawingOutsideTheFrameStopsDebugBuilds) {
+#ifdef NDEBUG
+    GTEST_SKIP() << "the frame check exists in debug builds only";
+#else
+    for (auto [x, y] : {std::pair{800, 0}, std::pair{0, 600}, std::pair{-1, 10}})
+        EXPECT_DEBUG_DEATH(frame_pixel(x, y) = 1, "outside the frame");
+#endif
 }

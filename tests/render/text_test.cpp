@@ -2,6 +2,7 @@
 // Uses a synthetic sheet and palette, so the tests do not depend on the shipped font's design.
 #include <gtest/gtest.h>
 
+#include <tuple>
 #include <vector>
 
 #include "render/framebuffer.h"
@@ -27,21 +28,14 @@ protected:
                 sheet[r * font_sheet_width + column_of('B') + k] = (k == 0 || k == 8) ? 5 : 0;
             }
         }
-        for (int level = 0; level < 256; ++level) {
-            palette[level * 3] = static_cast<uint8_t>(level);
-            palette[level * 3 + 1] = static_cast<uint8_t>(level);
-            palette[level * 3 + 2] = static_cast<uint8_t>(level);
-        }
-        set_palette(7, 255, 101, 7);
-        set_palette(9, 15, 15, 5);
+        for (size_t i = 0; i < palette.size(); ++i) palette[i] = static_cast<uint8_t>(i / 3);  // grey levels
+        palette[21] = 255, palette[22] = 101, palette[23] = 7;  // level 7
+        palette[27] = 15, palette[28] = 15, palette[29] = 5;    // level 9
         build_glyph_colours_from(sheet.data(), palette.data());
         clear_framebuffer(background);
     }
-    void set_palette(int level, uint8_t r, uint8_t g, uint8_t b) {
-        palette[level * 3] = r, palette[level * 3 + 1] = g, palette[level * 3 + 2] = b;
-    }
     static uint32_t colour(uint32_t level, uint32_t tint) { return text_state.colours[level * 31 + tint]; }
-    static uint32_t rgb(uint32_t r, uint32_t g, uint32_t b) { return r << 16 | g << 8 | b; }
+    static constexpr uint32_t rgb(uint32_t r, uint32_t g, uint32_t b) { return r << 16 | g << 8 | b; }
     static int changed_in(int x0, int y0, int x1, int y1) {
         int n = 0;
         for (int y = y0; y <= y1; ++y)
@@ -52,34 +46,20 @@ protected:
 
 }  // namespace
 
-TEST_F(Text, ColourTableGroupsAndDivisors) {
-    // Level 7 is (255, 101, 7).
-    EXPECT_EQ(colour(7, 1), rgb(255, 101, 7));
-    EXPECT_EQ(colour(7, 2), rgb(170, 67, 4));  // floors of x / 1.5
-    EXPECT_EQ(colour(7, 3), rgb(127, 50, 3));  // floors of x / 2
-    EXPECT_EQ(colour(7, 5), rgb(170, 0, 0));
-    EXPECT_EQ(colour(7, 8), rgb(0, 67, 0));
-    EXPECT_EQ(colour(7, 12), rgb(0, 0, 3));
-    EXPECT_EQ(colour(7, 14), rgb(170, 67, 0));
-    EXPECT_EQ(colour(7, 17), rgb(0, 67, 4));
-    EXPECT_EQ(colour(7, 20), rgb(170, 0, 4));
-    EXPECT_EQ(colour(7, 23), rgb(170, 47, 1));  // 67 x 0.7 = 46.9, 4 x 0.3 = 1.2
-    EXPECT_EQ(colour(7, 26), rgb(51, 47, 4));
-    EXPECT_EQ(colour(7, 30), rgb(89, 50, 2));   // 127 x 0.7 = 88.9, 3 x 0.7 = 2.1
-    // Tint 31 is never built; the entries stay black.
-    EXPECT_EQ(colour(7, 31), 0u);
-    EXPECT_EQ(colour(255, 31), 0u);
-    EXPECT_EQ(text_state.colours[0], 0u);
+TEST_F(Text, ColourTableGroupsDivisorsAndRounding) {
+    // Level 7 is (255, 101, 7): floors of x / 1.5 and x / 2 for the second and third tint of a group,
+    // 67 x 0.7 = 46.9, 4 x 0.3 = 1.2, 127 x 0.7 = 88.9. Level 9 is (15, 15, 5): 15 x 0.7 = 10.5 -> 10,
+    // 5 x 0.3 = 1.5 -> 2, 15 x 0.3 = 4.5 -> 4, 5 x 0.7 = 3.5 -> 4 (halves to even). Tint 31 stays black.
+    const std::tuple<uint32_t, uint32_t, uint32_t> entries[] = {
+        {7, 1, rgb(255, 101, 7)}, {7, 2, rgb(170, 67, 4)},  {7, 3, rgb(127, 50, 3)},  {7, 5, rgb(170, 0, 0)},
+        {7, 8, rgb(0, 67, 0)},    {7, 12, rgb(0, 0, 3)},    {7, 14, rgb(170, 67, 0)}, {7, 17, rgb(0, 67, 4)},
+        {7, 20, rgb(170, 0, 4)},  {7, 23, rgb(170, 47, 1)}, {7, 26, rgb(51, 47, 4)},  {7, 30, rgb(89, 50, 2)},
+        {9, 22, rgb(15, 10, 2)},  {9, 25, rgb(4, 10, 5)},   {9, 28, rgb(10, 15, 4)},  {7, 31, 0},
+        {255, 31, 0},             {0, 0, 0}};
+    for (const auto& [level, tint, value] : entries) EXPECT_EQ(colour(level, tint), value) << level << " " << tint;
 }
 
-TEST_F(Text, ColourTableRoundsHalvesToEven) {
-    // Level 9 is (15, 15, 5): 15 x 0.7 = 10.5 -> 10, 5 x 0.3 = 1.5 -> 2, 15 x 0.3 = 4.5 -> 4.
-    EXPECT_EQ(colour(9, 22), rgb(15, 10, 2));
-    EXPECT_EQ(colour(9, 25), rgb(4, 10, 5));
-    EXPECT_EQ(colour(9, 28), rgb(10, 15, 4));  // 15 x 0.7 = 10.5 -> 10, 5 x 0.7 = 3.5 -> 4
-}
-
-TEST_F(Text, ClippedGlyphIsTransparentAndPlacedByItsCell) {
+TEST_F(Text, ClippedGlyphIsTransparentPlacedByItsCellAndClippedInclusively) {
     draw_glyph_clipped("B", 100, 50, 0, 799, 0, 599, 1, 1);
     EXPECT_EQ(frame_pixel(100, 50), colour(5, 1));
     EXPECT_EQ(frame_pixel(108, 61), colour(5, 1));
@@ -88,9 +68,8 @@ TEST_F(Text, ClippedGlyphIsTransparentAndPlacedByItsCell) {
     draw_glyph_clipped("A", 200, 50, 0, 799, 0, 599, 2, 3);
     EXPECT_EQ(frame_pixel(200, 50), colour(200, 3));
     EXPECT_EQ(changed_in(190, 40, 220, 70), 108);
-}
-
-TEST_F(Text, ClippedGlyphBoundsAreInclusive) {
+    // Bounds are inclusive.
+    clear_framebuffer(background);
     draw_glyph_clipped("A", 100, 50, 100, 100, 0, 599, 1, 1);  // only the first column
     EXPECT_EQ(changed_in(90, 40, 120, 70), 12);
     EXPECT_EQ(frame_pixel(100, 50), colour(1, 1));

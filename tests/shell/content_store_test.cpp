@@ -1,9 +1,5 @@
-// load_page and the page tables: end lines, unpacking of the maps, resets, and bounds.
-#include <gtest/gtest.h>
+// load_page and the page tables: end lines, unpacking of the maps, and bounds.
 
-#include <tuple>
-
-#include "shell/magazine/content_store.h"
 #include "tests/shell/magazine_fixture.h"
 
 namespace {
@@ -25,22 +21,15 @@ TEST(LoadPage, EndLineComesFromTheLastMarkerOrIs4999WithoutOne) {
     create_content_tables();
     fill_page_tables(pages.finish());
 
-    load_page(4);
-    EXPECT_EQ(shell_state.end_line, 1391);
-    load_page(18);
-    EXPECT_EQ(shell_state.end_line, 276);
-    // Lines past the marker are unpacked, though never shown.
-    EXPECT_EQ(view_char(277, 1), 'a');
-    load_page(19);
-    EXPECT_EQ(shell_state.end_line, 4999);
-    load_page(7);
-    EXPECT_EQ(shell_state.end_line, 3);
-    // The marker's own line keeps what the previous page left there; other lines of it are emptied.
-    EXPECT_EQ(view_char(1, 1), 'n');
-    EXPECT_EQ(view_char(100, 1), 0);
-    load_page(20);  // never filled
-    EXPECT_EQ(shell_state.end_line, 4999);
-    EXPECT_EQ(view_char(0, 1), 0);
+    // {page, end line}: the last marker counts, lines past it are unpacked though never shown, the
+    // marker's own line keeps what the previous page left there and the other lines are emptied.
+    const std::tuple<int, int, int, char> pages_in_turn[] = {{4, 1391, 0, 'l'}, {18, 276, 277, 'a'}, {19, 4999, 0, 'n'},
+                                                             {7, 3, 1, 'n'},    {7, 3, 100, 0},       {20, 4999, 0, 0}};
+    for (const auto& [page, end, line, first] : pages_in_turn) {
+        load_page(page);
+        EXPECT_EQ(shell_state.end_line, end) << page;
+        EXPECT_EQ(view_char(line, 1), first) << page << " line " << line;
+    }
 }
 
 TEST(LoadPage, UnpacksTextTintsStylesAndRulesColumnByColumn) {
@@ -69,20 +58,6 @@ TEST(LoadPage, UnpacksTextTintsStylesAndRulesColumnByColumn) {
     EXPECT_EQ(view_rule_style(1), 0);
 }
 
-TEST(LoadPage, ResetsScrollingAndOverwritesThePreviousPage) {
-    fixture_pages pages;
-    set_up_magazine(pages, {0, 0, 40, 0, 300});
-    load_page(4);
-    shell_state.top_line = 200;
-    shell_state.fine_offset = 7;
-    load_page(2);
-    EXPECT_EQ(shell_state.top_line, 0);
-    EXPECT_EQ(shell_state.fine_offset, 0);
-    EXPECT_EQ(shell_state.end_line, 40);
-    EXPECT_EQ(view_char(200, 1), 0);
-    EXPECT_EQ(view_tint(200, 1), 1);
-}
-
 TEST(PageTables, FillingKeepsAtMost5001Lines) {
     fixture_pages pages;
     for (int i = 0; i < 5100; ++i) pages.add(3, "x");
@@ -90,7 +65,6 @@ TEST(PageTables, FillingKeepsAtMost5001Lines) {
     fill_page_tables(pages.finish());
     EXPECT_EQ(content_store.pages[3].size(), 5001u);
     EXPECT_EQ(page_table_cell(5000, 3).text, "x");
-    EXPECT_TRUE(page_table_cell(5001, 3).text.empty());
-    EXPECT_TRUE(page_table_cell(0, 21).text.empty());
-    EXPECT_TRUE(page_table_cell(-1, 3).text.empty());
+    for (auto [line, page] : {std::pair{5001, 3}, std::pair{0, 21}, std::pair{-1, 3}})
+        EXPECT_TRUE(page_table_cell(line, page).text.empty()) << line << " " << page;
 }

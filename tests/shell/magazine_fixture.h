@@ -1,19 +1,27 @@
 // A small magazine for unit tests: fixture pages instead of the issue's, the real menus and buttons, the
-// headless backend with a display open, and no music.
+// headless backend with a display open, and no music; with it, the headers of the whole magazine.
 #pragma once
+#include <gtest/gtest.h>
+
 #include <deque>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "content/pages/page_data.h"
 #include "platform/headless/headless.h"
+#include "platform/keys.h"
 #include "render/display.h"
+#include "render/framebuffer.h"
 #include "render/text.h"
+#include "shell/frame_loop.h"
 #include "shell/magazine/content_store.h"
 #include "shell/magazine/pointer.h"
 #include "shell/magazine/program_data.h"
 #include "shell/magazine/shell_state.h"
+#include "viewer/frame_body.h"
 #include "viewer/menus.h"
+#include "viewer/page_viewer.h"
 #include "viewer/skins_music.h"
 #include "viewer/viewer_state.h"
 
@@ -81,6 +89,17 @@ inline void set_up_magazine(fixture_pages& pages, const std::vector<int>& counts
     reset_note_bars();
     build_skin_images(fixture_skins());
     render_skin_backgrounds(0, 0, 799, 599, 0, 0);
+}
+
+// Sets the pointer sample as the frame loop takes it: position and left button.
+inline void set_pointer(int x, int y, int button = 0) {
+    shell_state.mouse_x = x, shell_state.mouse_y = y, shell_state.mouse_button = button;
+}
+
+// A key struck between two polls.
+inline void strike_key(int vk) {
+    headless_key(vk, true);
+    headless_key(vk, false);
 }
 
 // The line counts of the pages 1..20 (19 has no end mark; 18's two trailing lines are left out).
