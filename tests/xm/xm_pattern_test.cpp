@@ -297,4 +297,87 @@ TEST_F(xm_pattern_player, vibrato_waveforms_and_autovibrato) {
     EXPECT_EQ(trace(song, 7, period_delta), (values{8, 8, -8, -8, 8, 8, -28 - 8}));
 }
 
+// An instrument of the flat sample with an autovibrato of the type: depth 8, sweep 3, rate 32.
+xmw_instrument autovibrato(uint8_t type) {
+    xmw_instrument inst = instrument_with(flat_sample(100, 100));
+    inst.vibrato_type = type;
+    inst.vibrato_sweep = 3;
+    inst.vibrato_depth = 8;
+    inst.vibrato_rate = 32;
+    return inst;
+}
+
+int heard_volume() { return channel(0).volume + channel(0).volume_delta; }
+int panning() { return channel(0).panning; }
+int voice_panning() { return channel(0).voice->panning; }
+int trigger() { return channel(0).update_flags & xm_flag_trigger; }
+
+TEST_F(xm_pattern_player, effects_tick_by_tick) {
+    // Sine vibrato values at positions 4, 8, 12: 97, 181, 236; depth 8: (8 x v) >> 5 with the low bits
+    // cleared gives 24, 44, 56. Amiga periods: C-4 1712, E-4 1358, G-4 1142.
+    const xmw_instrument av0 = autovibrato(0), av2 = autovibrato(2), av3 = autovibrato(3);
+    xmw_instrument pan_env = instrument_with(flat_sample(100, 100));
+    pan_env.panning_envelope = {{{0, 32}, {4, 64}, {8, 0}}, true, false, false, 0, 0, 0};
+    const std::vector<xmw_cell> porta_slide = {{49, 1, 0, 0, 0}, {0, 0, 0, 3, 0x08}, {53, 0, 0, 5, 0x02}, {0, 0, 0, 5, 0}};
+    const std::vector<xmw_cell> vibrato_slide = {{49, 1, 0, 4, 0x48}, {0, 0, 0, 6, 0x20}};
+    const auto retrigger = [](uint8_t x) { return std::vector<xmw_cell>{{49, 1, 0x2E, 0x1B, uint8_t(x << 4 | 2)}}; };
+    const struct {
+        const char* what;
+        uint16_t speed;
+        std::vector<xmw_cell> cells;
+        int (*probe)();
+        values want;
+        const xmw_instrument* inst = nullptr;
+        bool linear = true;
+    } cases[] = {
+        {"T12: 2 ticks on, 3 off, counting on across rows", 6, {{49, 1, 0, 0x1D, 0x12}, {0, 0, 0, 0x1D, 0}},
+         heard_volume, {40, 40, 0, 0, 0, 40, 40, 0, 0, 0, 40, 40}},
+        {"R02: retrigger every 2 ticks", 5, retrigger(0), trigger, {8, 0, 8, 0, 8}},
+        {"R02 keeps the volume", 5, retrigger(0), volume, {30, 30, 30, 30, 30}},
+        {"R62: x 2/3", 5, retrigger(6), volume, {30, 30, 20, 20, 13}},
+        {"R72: / 2", 5, retrigger(7), volume, {30, 30, 15, 15, 7}},
+        {"RE2: x 3/2, up to 64", 5, retrigger(14), volume, {30, 30, 45, 45, 64}},
+        {"RF2: x 2, up to 64", 5, retrigger(15), volume, {30, 30, 60, 60, 64}},
+        {"E1y/E2y by 4, X1y/X2y by 1, once a row, with their own memories", 2,
+         {{49, 1, 0, 0x0E, 0x12}, {0, 0, 0, 0x0E, 0x23}, {0, 0, 0, 0x0E, 0x10}, {0, 0, 0, 0x0E, 0x20},
+          {0, 0, 0, 0x21, 0x13}, {0, 0, 0, 0x21, 0x25}, {0, 0, 0, 0x21, 0x10}, {0, 0, 0, 0x21, 0x20}},
+         period, {4600, 4600, 4612, 4612, 4604, 4604, 4616, 4616, 4613, 4613, 4618, 4618, 4615, 4615, 4620, 4620}},
+        {"volume column 7x on later ticks, 9x once; EAy/EBy with their memories", 2,
+         {{49, 1, 0x2E, 0, 0}, {0, 0, 0x73, 0, 0}, {0, 0, 0x92, 0, 0}, {0, 0, 0, 0x0E, 0xA5},
+          {0, 0, 0, 0x0E, 0xB7}, {0, 0, 0, 0x0E, 0xA0}, {0, 0, 0, 0x0E, 0xB0}},
+         volume, {30, 30, 30, 33, 35, 35, 40, 40, 33, 33, 38, 38, 31, 31}},
+        {"8xx, E8y, Pxy with its memory and limit, volume column Dx/Ex/Cx", 3,
+         {{49, 1, 0, 0x08, 0x40}, {0, 0, 0, 0x0E, 0x8A}, {0, 0, 0, 0x19, 0x30}, {0, 0, 0, 0x19, 0},
+          {0, 0, 0, 0x19, 0x05}, {0, 0, 0xD4, 0, 0}, {0, 0, 0xE8, 0, 0}, {0, 0, 0xCF, 0x19, 0x90}},
+         panning, {64, 64, 64, 160, 160, 160, 160, 163, 166, 166, 169, 172, 172, 167, 162, 162, 158, 154,
+                   154, 162, 170, 240, 249, 255}},
+        {"5xy glides at the 3xx speed", 3, porta_slide, period,
+         {4608, 4608, 4608, 4608, 4608, 4608, 4608, 4576, 4544, 4544, 4512, 4480}},
+        {"5xy slides the volume, 500 from memory", 3, porta_slide, volume, {40, 40, 40, 40, 40, 40, 40, 38, 36, 36, 34, 32}},
+        {"6xy goes on with the vibrato", 3, vibrato_slide, period_delta, {0, 0, -24, -44, -44, -56}},
+        {"6xy slides the volume", 3, vibrato_slide, volume, {40, 40, 40, 40, 42, 44}},
+        {"E58 tunes the next note", 1, {{49, 1, 0, 0x0E, 0x58}, {49, 1, 0, 0, 0}}, period, {4608, 4604}},
+        {"E93 retriggers on ticks 0 and 3", 6, {{49, 1, 0, 0x0E, 0x93}}, trigger, {8, 0, 0, 8, 0, 0}},
+        {"volume column Ax speed, Bx depth and vibrato on later ticks", 3,
+         {{49, 1, 0xA4, 0, 0}, {0, 0, 0xB8, 0, 0}, {0, 0, 0xB8, 0, 0}}, period_delta, {0, 0, 0, 0, 0, -24, 0, -44, -56}},
+        {"arpeggio on the Amiga table", 6, {{49, 1, 0, 0, 0x47}}, period_delta, {0, -354, -570, 0, -354, -570},
+         nullptr, false},
+        // Autovibrato at positions 0, 32, ... 224 with the sweep counter 0, 1, 2, 3, 3 ...
+        {"autovibrato sine (64 x sin: 0 45 63 45 0 -45 -63 -45)", 8, {{49, 1, 0, 0, 0}}, period_delta,
+         {0, 1, 5, 5, 0, -6, -8, -6}, &av0},
+        {"autovibrato type 2 (0 -16 -32 -48 64 48 32 16)", 8, {{49, 1, 0, 0, 0}}, period_delta,
+         {0, -1, -3, -6, 8, 6, 4, 2}, &av2},
+        {"autovibrato type 3 (0 16 32 48 64 -48 -32 -16)", 8, {{49, 1, 0, 0, 0}}, period_delta,
+         {0, 0, 2, 6, 8, -6, -4, -2}, &av3},
+        // Panning 192 swings by 2 x (envelope - 32).
+        {"panning envelope 32 up to 64 down to 0", 9, {{49, 1, 0, 0x08, 0xC0}}, voice_panning,
+         {192, 208, 224, 240, 255, 224, 192, 160, 128}, &pan_env},
+    };
+    for (const auto& c : cases) {
+        xmw_module m = one_channel(c.speed, 64, c.cells, c.inst);
+        m.linear = c.linear;
+        EXPECT_EQ(trace(load(m), static_cast<int>(c.want.size()), c.probe), c.want) << c.what;
+    }
+}
+
 }  // namespace
