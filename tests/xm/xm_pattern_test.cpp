@@ -141,37 +141,8 @@ TEST_F(xm_pattern_player, pattern_loop_delay_speed_and_tempo) {
     EXPECT_EQ(song->speed, 0);
     ticks(song, 1);
     EXPECT_EQ(song->row, 3);
-    xm_set_bpm(song, 255);
-    EXPECT_EQ(song->samples_per_tick, 432);
     xm_set_bpm(song, 0);  // bounded, no division by zero
     EXPECT_EQ(song->bpm, 32);
-}
-
-TEST_F(xm_pattern_player, volume_column_and_limited_volumes) {
-    // Slide down by 4 on the later ticks; a fine slide once; panning 8 x 16; above 0x50 nothing.
-    xm_song* song = load(one_channel(3, 4, {{49, 1, 0x64, 0, 0}, {0, 0, 0x84, 0, 0}, {0, 0, 0xC8, 0, 0},
-                                            {0, 0, 0x55, 0, 0}}));
-    EXPECT_EQ(trace(song, 7, volume), (values{40, 36, 32, 28, 28, 28, 28}));
-    EXPECT_EQ(channel(0).panning, 128);
-    EXPECT_EQ(trace(song, 3, volume), (values{28, 28, 28}));
-
-    // C50 and G50 are limited to 64; H0F slides the global volume down by 15 on later ticks.
-    song = load(one_channel(2, 4, {{49, 1, 0, 0x0C, 0x50}, {0, 0, 0, 0x11, 0x0F}, {0, 0, 0, 0x10, 0x50}}));
-    EXPECT_EQ(trace(song, 5, [&] { return song->global_volume; }), (values{64, 64, 64, 49, 64}));
-    EXPECT_EQ(channel(0).volume, 64);
-
-    // A0C slides down by 12 on the later ticks and stops at 0, A00 takes the memory, AF0 slides up to 64.
-    song = load(one_channel(3, 8, {{49, 1, 0, 0x0A, 0x0C}, {0, 0, 0, 0x0A, 0}, {0, 0, 0, 0x0A, 0xF0}, {0, 0, 0, 0x0A, 0},
-                                   {0, 0, 0, 0x0A, 0}}));
-    EXPECT_EQ(trace(song, 15, volume), (values{40, 28, 16, 16, 4, 0, 0, 15, 30, 30, 45, 60, 60, 64, 64}));
-}
-
-TEST_F(xm_pattern_player, tremolo_offset_stays_after_the_effect_ends) {
-    // Speed 4, depth 15: position 0 gives 0, position 4 gives 22; the next row keeps the 22.
-    xm_song* song = load(one_channel(3, 4, {{49, 1, 0, 0x07, 0x4F}}));
-    EXPECT_EQ(trace(song, 3, [] { return channel(0).volume_delta; }), (values{0, 0, 15 * 97 / 64}));
-    ticks(song, 1);
-    EXPECT_EQ(std::tuple(channel(0).volume, channel(0).volume_delta), std::tuple(40 + 22, 0));
 }
 
 TEST_F(xm_pattern_player, tone_portamento_keeps_sample_and_period) {
@@ -183,21 +154,6 @@ TEST_F(xm_pattern_player, tone_portamento_keeps_sample_and_period) {
     // The instrument byte still resets the volume; no new note: the voice plays on.
     EXPECT_EQ(std::tuple(channel(0).tone_portamento_target, channel(0).volume, channel(0).voice),
               std::tuple(7680 - 64 * 60, 40, voice));
-
-    // The volume column's portamento glides as well instead of jumping to its note.
-    song = load(one_channel(3, 4, {{49, 1, 0, 0, 0}, {61, 0, 0xF1, 0, 0}}));
-    ticks(song, 3);
-    EXPECT_EQ(trace(song, 2, period), (values{4608, 4608 - 64}));
-}
-
-TEST_F(xm_pattern_player, arpeggio_vibrato_and_portamento) {
-    // The last row's 200 uses its own memory, which is empty. Vibrato position 4: (3 x 97) >> 5 = 9,
-    // low bits cleared: 8.
-    xm_song* song = load(one_channel(4, 4, {{49, 1, 0, 0x00, 0x47}, {49, 1, 0, 0x04, 0x43}, {0, 0, 0, 0x01, 0x02},
-                                            {0, 0, 0, 0x02, 0x00}}));
-    EXPECT_EQ(trace(song, 7, period_delta), (values{0, 4 * 64, 7 * 64, 0, 0, 0, -8}));
-    ticks(song, 1);
-    EXPECT_EQ(trace(song, 8, period), (values{4608, 4600, 4592, 4584, 4584, 4584, 4584, 4584}));
 }
 
 TEST_F(xm_pattern_player, sustain_key_off_and_fadeout) {
@@ -285,18 +241,6 @@ TEST_F(xm_pattern_player, missing_instruments_and_samples_are_silent) {
     for (int c = 0; c < 3; ++c) EXPECT_EQ(channel(c).voice->sample, nullptr) << c;
 }
 
-TEST_F(xm_pattern_player, vibrato_waveforms_and_autovibrato) {
-    // Square autovibrato: 8 x 64 >> 6 below position 128, -8 from there. E41 picks the ramp-down
-    // vibrato waveform; the vibrato row starts at position 0; at position 8 the ramp gives 64,
-    // (15 x 64) >> 5 = 30, low bits cleared: 28.
-    xmw_instrument inst = instrument_with(flat_sample(100, 100));
-    inst.vibrato_type = 1;
-    inst.vibrato_depth = 8;
-    inst.vibrato_rate = 64;
-    xm_song* song = load(one_channel(4, 64, {{49, 1, 0, 0x0E, 0x41}, {0, 0, 0, 0x04, 0x8F}}, &inst));
-    EXPECT_EQ(trace(song, 7, period_delta), (values{8, 8, -8, -8, 8, 8, -28 - 8}));
-}
-
 // An instrument of the flat sample with an autovibrato of the type: depth 8, sweep 3, rate 32.
 xmw_instrument autovibrato(uint8_t type) {
     xmw_instrument inst = instrument_with(flat_sample(100, 100));
@@ -308,6 +252,7 @@ xmw_instrument autovibrato(uint8_t type) {
 }
 
 int heard_volume() { return channel(0).volume + channel(0).volume_delta; }
+int global_volume() { return xm_player_state.current_song->global_volume; }
 int panning() { return channel(0).panning; }
 int voice_panning() { return channel(0).voice->panning; }
 int trigger() { return channel(0).update_flags & xm_flag_trigger; }
@@ -316,6 +261,9 @@ TEST_F(xm_pattern_player, effects_tick_by_tick) {
     // Sine vibrato values at positions 4, 8, 12: 97, 181, 236; depth 8: (8 x v) >> 5 with the low bits
     // cleared gives 24, 44, 56. Amiga periods: C-4 1712, E-4 1358, G-4 1142.
     const xmw_instrument av0 = autovibrato(0), av2 = autovibrato(2), av3 = autovibrato(3);
+    xmw_instrument square = autovibrato(1);  // 8 x 64 >> 6 below position 128, -8 from there
+    square.vibrato_sweep = 0;
+    square.vibrato_rate = 64;
     xmw_instrument pan_env = instrument_with(flat_sample(100, 100));
     pan_env.panning_envelope = {{{0, 32}, {4, 64}, {8, 0}}, true, false, false, 0, 0, 0};
     const std::vector<xmw_cell> porta_slide = {{49, 1, 0, 0, 0}, {0, 0, 0, 3, 0x08}, {53, 0, 0, 5, 0x02}, {0, 0, 0, 5, 0}};
@@ -330,6 +278,34 @@ TEST_F(xm_pattern_player, effects_tick_by_tick) {
         const xmw_instrument* inst = nullptr;
         bool linear = true;
     } cases[] = {
+        {"0x62 on later ticks; K02 silences on tick 2 (no envelope); 0x30 brings the note back", 4,
+         {{49, 1, 0x62, 0, 0}, {0, 0, 0, 0x14, 0x02}, {0, 0, 0x30, 0, 0}}, volume, {40, 38, 36, 34, 34, 34, 0, 0, 32}},
+        {"E90 retriggers on the row tick only (no memory: once)", 4, {{49, 1, 0, 0, 0}, {0, 0, 0, 0x0E, 0x90}}, trigger,
+         {8, 0, 0, 0, 8, 0, 0, 0}},
+        // 340 reaches E-4; 220 slides past it; 300 lands on the target at once, as the fastest glide does.
+        {"tone portamento past its target snaps back", 4,
+         {{49, 1, 0, 0, 0}, {53, 0, 0, 0x03, 0x40}, {0, 0, 0, 0x02, 0x20}, {0, 0, 0, 0x03, 0x00}}, period,
+         {4608, 4608, 4608, 4608, 4608, 4352, 4352, 4352, 4352, 4480, 4608, 4736, 4736, 4352, 4352, 4352}},
+        {"volume column 6x on later ticks, 8x once, Cx, nothing above 0x50", 3,
+         {{49, 1, 0x64, 0, 0}, {0, 0, 0x84, 0, 0}, {0, 0, 0xC8, 0, 0}, {0, 0, 0x55, 0, 0}}, volume,
+         {40, 36, 32, 28, 28, 28, 28, 28, 28, 28, 28, 28}},
+        {"A0C down to 0, A00 from memory, AF0 up to 64", 3,
+         {{49, 1, 0, 0x0A, 0x0C}, {0, 0, 0, 0x0A, 0}, {0, 0, 0, 0x0A, 0xF0}, {0, 0, 0, 0x0A, 0}, {0, 0, 0, 0x0A, 0}},
+         volume, {40, 28, 16, 16, 4, 0, 0, 15, 30, 30, 45, 60, 60, 64, 64}},
+        {"C50 limited to 64", 2, {{49, 1, 0, 0x0C, 0x50}}, volume, {64, 64}},
+        {"H0F slides the global volume on later ticks, G50 limited to 64", 2,
+         {{49, 1, 0, 0, 0}, {0, 0, 0, 0x11, 0x0F}, {0, 0, 0, 0x10, 0x50}}, global_volume, {64, 64, 64, 49, 64}},
+        {"7xy: speed 4, depth 15 (position 4: 22), the offset kept by the next row", 3, {{49, 1, 0, 0x07, 0x4F}, {}},
+         heard_volume, {40, 40, 62, 62, 62, 62}},
+        {"047 arpeggio, 443 vibrato ((3 x 97) >> 5, low bits cleared: 8)", 4,
+         {{49, 1, 0, 0x00, 0x47}, {49, 1, 0, 0x04, 0x43}}, period_delta, {0, 256, 448, 0, 0, 0, -8}},
+        {"102 by 8 on later ticks; 200 has its own memory, empty", 4,
+         {{49, 1, 0, 0, 0}, {0, 0, 0, 0x01, 0x02}, {0, 0, 0, 0x02, 0x00}}, period,
+         {4608, 4608, 4608, 4608, 4608, 4600, 4592, 4584, 4584, 4584, 4584, 4584}},
+        {"volume column F1 glides to its note", 3, {{49, 1, 0, 0, 0}, {61, 0, 0xF1, 0, 0}}, period,
+         {4608, 4608, 4608, 4608, 4544}},
+        {"E41 ramp-down vibrato (position 8: 64 x 15 >> 5 = 28) on a square autovibrato", 4,
+         {{49, 1, 0, 0x0E, 0x41}, {0, 0, 0, 0x04, 0x8F}}, period_delta, {8, 8, -8, -8, 8, 8, -28 - 8}, &square},
         {"T12: 2 ticks on, 3 off, counting on across rows", 6, {{49, 1, 0, 0x1D, 0x12}, {0, 0, 0, 0x1D, 0}},
          heard_volume, {40, 40, 0, 0, 0, 40, 40, 0, 0, 0, 40, 40}},
         {"R02: retrigger every 2 ticks", 5, retrigger(0), trigger, {8, 0, 8, 0, 8}},

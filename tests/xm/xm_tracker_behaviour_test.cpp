@@ -125,50 +125,17 @@ TEST_F(xm_tracker_behaviour, volume_column_portamento_with_note_delay_is_a_new_n
     expect_same(twin({two}, with, plain));
 }
 
-// ---- Row and tick values ----
-
-// A one-channel module of speed 4 whose channel 0 holds `cells` from row 0 on.
-xm_song* one_channel(const std::vector<xmw_instrument>& instruments, const column& cells) {
-    xmw_module m = basic_module(1, instruments);
-    m.tempo = 4;
-    for (size_t r = 0; r < cells.size(); ++r) set(m, 0, static_cast<int>(r), 0, cells[r]);
-    return load(m);
-}
-
-int volume() { return channel(0).volume; }
-
-TEST_F(xm_tracker_behaviour, volume_column_and_key_off_ticks) {
-    // 0x62: 40 on the row tick, then 2 less on each later tick; K02 zeroes the volume on tick 2; 0x30
-    // brings the note back.
-    xm_song* song = one_channel({tone(64, 40)}, {{49, 1, 0x62, 0, 0}, {0, 0, 0, 0x14, 0x02}, {0, 0, 0x30, 0, 0}});
-    EXPECT_EQ(trace(song, 9, volume), (values{40, 38, 36, 34, 34, 34, 0, 0, 32}));
-    EXPECT_EQ(std::tuple(channel(0).key_off, channel(0).volume_envelope.output), std::tuple(1, 64));
-}
-
 TEST_F(xm_tracker_behaviour, lone_instrument_restarts_the_playing_envelope) {
     // Instrument 1 falls from 64 to 0 over 10 ticks; instrument 2 (volume 20) has no envelope. After
     // instrument 2 alone, instrument 1's envelope runs again from its top with its sample's volume.
     xmw_instrument falling = tone(64, 40);
     falling.volume_envelope = {{{0, 64}, {10, 0}}, true, false, false, 0, 0, 0};
-    xm_song* song = one_channel({falling, tone(32, 20)}, {{49, 1, 0x10, 0, 0}, {0, 2, 0, 0, 0}});
+    xmw_module m = twin({falling, tone(32, 20)}, {{49, 1, 0x10, 0, 0}, {0, 2, 0, 0, 0}}, {});
+    m.tempo = 4;
+    xm_song* song = load(m);
     ticks(song, 4);
     EXPECT_EQ(trace(song, 4, [] { return channel(0).volume_envelope.output; }), (values{64, 57, 51, 44}));
     EXPECT_EQ(std::tuple(channel(0).volume, channel(0).instrument), std::tuple(40, 1));
-}
-
-TEST_F(xm_tracker_behaviour, e90_and_tone_portamento_ticks) {
-    // E90 sets the trigger on the row tick only (it has no memory: one retrigger).
-    xm_song* song = one_channel({tone(64, 40)}, {{49, 1, 0, 0, 0}, {0, 0, 0, 0x0E, 0x90}});
-    ticks(song, 4);
-    EXPECT_EQ(trace(song, 4, [] { return channel(0).update_flags & xm_flag_trigger; }), (values{8, 0, 0, 0}));
-
-    // 340 reaches E-4 (4352); 220 then slides down past it; 300 goes straight back to the target
-    // instead of gliding toward it, as the fastest glide would.
-    song = one_channel({tone(64, 40)}, {{49, 1, 0, 0, 0}, {53, 0, 0, 0x03, 0x40}, {0, 0, 0, 0x02, 0x20},
-                                        {0, 0, 0, 0x03, 0x00}});
-    ticks(song, 4);
-    EXPECT_EQ(trace(song, 12, [] { return channel(0).period; }),
-              (values{4608, 4352, 4352, 4352, 4352, 4480, 4608, 4736, 4736, 4352, 4352, 4352}));
 }
 
 }  // namespace
