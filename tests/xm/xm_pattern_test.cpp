@@ -1,6 +1,8 @@
-// The pattern player, effect by effect, against hand-worked periods, volumes and song positions.
+// The pattern player, effect by effect and as trackers play them, against hand-worked periods, volumes,
+// pannings and song positions.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <utility>
 
 #include "tests/xm/xm_test_modules.h"
@@ -256,6 +258,14 @@ int global_volume() { return xm_player_state.current_song->global_volume; }
 int panning() { return channel(0).panning; }
 int voice_panning() { return channel(0).voice->panning; }
 int trigger() { return channel(0).update_flags & xm_flag_trigger; }
+int voice_sample_volume() { return channel(0).voice->sample ? channel(0).voice->sample->volume : -1; }
+
+// An instrument of a flat sample of the volume.
+xmw_instrument at_volume(uint8_t v) {
+    xmw_instrument inst = instrument_with(flat_sample(100, 100));
+    inst.samples[0].volume = v;
+    return inst;
+}
 
 TEST_F(xm_pattern_player, effects_tick_by_tick) {
     // Sine vibrato values at positions 4, 8, 12: 97, 181, 236; depth 8: (8 x v) >> 5 with the low bits
@@ -266,6 +276,20 @@ TEST_F(xm_pattern_player, effects_tick_by_tick) {
     square.vibrato_rate = 64;
     xmw_instrument pan_env = instrument_with(flat_sample(100, 100));
     pan_env.panning_envelope = {{{0, 32}, {4, 64}, {8, 0}}, true, false, false, 0, 0, 0};
+    // Instrument 3 maps every note to a missing sample; instrument 9 is not there.
+    std::vector<xmw_instrument> three = {at_volume(48), at_volume(20), at_volume(48)};
+    three[2].sample_map.fill(1);
+    const std::vector<xmw_cell> lone = {{49, 1, 0, 0, 0}, {0, 0, 0x20, 0, 0}, {0, 2, 0, 0, 0}, {56, 0, 0, 0, 0},
+                                        {0, 3, 0, 0, 0},  {51, 0, 0, 9, 2},  {49, 1, 0, 0, 0}, {49, 9, 0, 9, 1}};
+    xmw_instrument falling = at_volume(40), two = at_volume(48);  // two: notes from E-4 up on a sample of volume 24
+    falling.volume_envelope = {{{0, 64}, {10, 0}}, true, false, false, 0, 0, 0};
+    two.samples.push_back(flat_sample(100, 100));
+    two.samples[1].volume = 24;
+    std::fill(two.sample_map.begin() + 52, two.sample_map.end(), 1);
+    const std::vector<xmw_cell> key_offs = {{49, 1, 0, 0, 0},  {61, 0, 0, 0x14, 0}, {0, 0, 0x30, 0, 0}, {97, 1, 0, 0, 0},
+                                            {97, 0, 0x20, 0, 0}, {97, 0, 0, 0, 0},    {0, 0, 0x50, 0, 0}};
+    const std::vector<xmw_cell> delay = {{49, 1, 0, 0, 0}, {0, 0, 0x20, 0, 0}, {53, 0, 0, 0x0E, 0xD2}};
+    const std::vector<xmw_cell> delay_porta = {{49, 1, 0, 0, 0}, {53, 0, 0xF0, 0x0E, 0xD2}};
     const std::vector<xmw_cell> porta_slide = {{49, 1, 0, 0, 0}, {0, 0, 0, 3, 0x08}, {53, 0, 0, 5, 0x02}, {0, 0, 0, 5, 0}};
     const std::vector<xmw_cell> vibrato_slide = {{49, 1, 0, 4, 0x48}, {0, 0, 0, 6, 0x20}};
     const auto retrigger = [](uint8_t x) { return std::vector<xmw_cell>{{49, 1, 0x2E, 0x1B, uint8_t(x << 4 | 2)}}; };
@@ -275,7 +299,7 @@ TEST_F(xm_pattern_player, effects_tick_by_tick) {
         std::vector<xmw_cell> cells;
         int (*probe)();
         values want;
-        const xmw_instrument* inst = nullptr;
+        std::vector<xmw_instrument> instruments = {};
         bool linear = true;
     } cases[] = {
         {"0x62 on later ticks; K02 silences on tick 2 (no envelope); 0x30 brings the note back", 4,
@@ -286,6 +310,25 @@ TEST_F(xm_pattern_player, effects_tick_by_tick) {
         {"tone portamento past its target snaps back", 4,
          {{49, 1, 0, 0, 0}, {53, 0, 0, 0x03, 0x40}, {0, 0, 0, 0x02, 0x20}, {0, 0, 0, 0x03, 0x00}}, period,
          {4608, 4608, 4608, 4608, 4608, 4352, 4352, 4352, 4352, 4480, 4608, 4736, 4736, 4352, 4352, 4352}},
+        // A lone instrument number brings back the playing sample's volume and is kept for the next note,
+        // which does not reset the volume; a note without a sample is silence that 9xx does not restart.
+        {"lone instrument numbers: the volume", 1, lone, volume, {48, 16, 48, 48, 20, 20, 48, 0}, three},
+        {"lone instrument numbers: the sample the voice plays", 1, lone, voice_sample_volume,
+         {48, 48, 48, 20, 20, 0, 48, 0}, three},
+        {"a lone instrument restarts the playing envelope (64 to 0 over 10 ticks)", 4,
+         {{49, 1, 0x10, 0, 0}, {0, 2, 0, 0, 0}}, envelope, {64, 57, 51, 44, 64, 57, 51, 44}, {falling, at_volume(20)}},
+        {"a lone instrument restores the playing sample's volume", 4, {{49, 1, 0x10, 0, 0}, {0, 2, 0, 0, 0}}, volume,
+         {0, 0, 0, 0, 40, 40, 40, 40}, {falling, at_volume(20)}},
+        // Without a volume envelope a key-off silences once through the volume, except beside an
+        // instrument number (its sample's volume) or a volume.
+        {"K00 and note 97 without an envelope", 1, key_offs, volume, {40, 0, 32, 40, 16, 0, 64}},
+        {"K00 ignores its note", 1, key_offs, period, {4608, 4608}},
+        {"ED2 without an instrument keeps the volume", 3, delay, volume, {40, 40, 40, 16, 16, 16, 16, 16, 16}},
+        {"ED2 plays its note on tick 2", 3, delay, period, {4608, 4608, 4608, 4608, 4608, 4608, 4608, 4608, 4352}},
+        {"volume column F0 beside ED2 is a new note with its sample's volume", 3, delay_porta, volume,
+         {48, 48, 48, 48, 48, 24}, {two}},
+        {"volume column F0 beside ED2 jumps to its note", 3, delay_porta, period, {4608, 4608, 4608, 4608, 4608, 4352},
+         {two}},
         {"volume column 6x on later ticks, 8x once, Cx, nothing above 0x50", 3,
          {{49, 1, 0x64, 0, 0}, {0, 0, 0x84, 0, 0}, {0, 0, 0xC8, 0, 0}, {0, 0, 0x55, 0, 0}}, volume,
          {40, 36, 32, 28, 28, 28, 28, 28, 28, 28, 28, 28}},
@@ -305,7 +348,7 @@ TEST_F(xm_pattern_player, effects_tick_by_tick) {
         {"volume column F1 glides to its note", 3, {{49, 1, 0, 0, 0}, {61, 0, 0xF1, 0, 0}}, period,
          {4608, 4608, 4608, 4608, 4544}},
         {"E41 ramp-down vibrato (position 8: 64 x 15 >> 5 = 28) on a square autovibrato", 4,
-         {{49, 1, 0, 0x0E, 0x41}, {0, 0, 0, 0x04, 0x8F}}, period_delta, {8, 8, -8, -8, 8, 8, -28 - 8}, &square},
+         {{49, 1, 0, 0x0E, 0x41}, {0, 0, 0, 0x04, 0x8F}}, period_delta, {8, 8, -8, -8, 8, 8, -28 - 8}, {square}},
         {"T12: 2 ticks on, 3 off, counting on across rows", 6, {{49, 1, 0, 0x1D, 0x12}, {0, 0, 0, 0x1D, 0}},
          heard_volume, {40, 40, 0, 0, 0, 40, 40, 0, 0, 0, 40, 40}},
         {"R02: retrigger every 2 ticks", 5, retrigger(0), trigger, {8, 0, 8, 0, 8}},
@@ -337,20 +380,21 @@ TEST_F(xm_pattern_player, effects_tick_by_tick) {
         {"volume column Ax speed, Bx depth and vibrato on later ticks", 3,
          {{49, 1, 0xA4, 0, 0}, {0, 0, 0xB8, 0, 0}, {0, 0, 0xB8, 0, 0}}, period_delta, {0, 0, 0, 0, 0, -24, 0, -44, -56}},
         {"arpeggio on the Amiga table", 6, {{49, 1, 0, 0, 0x47}}, period_delta, {0, -354, -570, 0, -354, -570},
-         nullptr, false},
+         {}, false},
         // Autovibrato at positions 0, 32, ... 224 with the sweep counter 0, 1, 2, 3, 3 ...
         {"autovibrato sine (64 x sin: 0 45 63 45 0 -45 -63 -45)", 8, {{49, 1, 0, 0, 0}}, period_delta,
-         {0, 1, 5, 5, 0, -6, -8, -6}, &av0},
+         {0, 1, 5, 5, 0, -6, -8, -6}, {av0}},
         {"autovibrato type 2 (0 -16 -32 -48 64 48 32 16)", 8, {{49, 1, 0, 0, 0}}, period_delta,
-         {0, -1, -3, -6, 8, 6, 4, 2}, &av2},
+         {0, -1, -3, -6, 8, 6, 4, 2}, {av2}},
         {"autovibrato type 3 (0 16 32 48 64 -48 -32 -16)", 8, {{49, 1, 0, 0, 0}}, period_delta,
-         {0, 0, 2, 6, 8, -6, -4, -2}, &av3},
+         {0, 0, 2, 6, 8, -6, -4, -2}, {av3}},
         // Panning 192 swings by 2 x (envelope - 32).
         {"panning envelope 32 up to 64 down to 0", 9, {{49, 1, 0, 0x08, 0xC0}}, voice_panning,
-         {192, 208, 224, 240, 255, 224, 192, 160, 128}, &pan_env},
+         {192, 208, 224, 240, 255, 224, 192, 160, 128}, {pan_env}},
     };
     for (const auto& c : cases) {
-        xmw_module m = one_channel(c.speed, 64, c.cells, c.inst);
+        xmw_module m = one_channel(c.speed, 64, c.cells);
+        if (!c.instruments.empty()) m.instruments = c.instruments;
         m.linear = c.linear;
         EXPECT_EQ(trace(load(m), static_cast<int>(c.want.size()), c.probe), c.want) << c.what;
     }
