@@ -66,27 +66,12 @@ TEST(TuneNotation, EncodesLengthsInstrumentsRestsAndOrderLists) {
 
 TEST(TuneNotation, RejectsWhatThePlayerCannotPlay) {
     // Too long a note, a hold or a note before any instrument, an unknown note, instrument 40, nothing.
-    for (const char* bad : {"1:C4/33", ". 1:C4", "1:H4", "C4", "40:C4", ""}) {
-        std::string e;
-        EXPECT_TRUE(sid_encode_pattern(bad, e).empty() && !e.empty()) << bad;
-    }
+    std::string e;
+    for (const char* bad : {"1:C4/33", ". 1:C4", "1:H4", "C4", "40:C4", ""})
+        EXPECT_TRUE(sid_encode_pattern(bad, e = "").empty() && !e.empty()) << bad;
     // Order lists that never loop, name pattern 2 of two, loop past the list, or transpose too far.
-    for (const char* bad : {"0 1", "0 2 loop 0", "0 loop 1", "0 t+40 loop 0"}) {
-        std::string e;
-        EXPECT_TRUE(sid_encode_orders(bad, 2, e).empty() && !e.empty()) << bad;
-    }
-}
-
-namespace {
-sid_tune small_tune();
-}
-
-// A note that the song's transposition pushes off the frequency table is refused at build time.
-TEST(TuneNotation, BuildRejectsNotesThatTranspositionPushesOffTheTable) {
-    sid_tune t = small_tune();
-    t.songs[0].transpose = {0, 0, 60};
-    std::string error;
-    EXPECT_TRUE(sid_tune_build(t, error).empty() && !error.empty());
+    for (const char* bad : {"0 1", "0 2 loop 0", "0 loop 1", "0 t+40 loop 0"})
+        EXPECT_TRUE(sid_encode_orders(bad, 2, e = "").empty() && !e.empty()) << bad;
 }
 
 // ---- player -------------------------------------------------------------------------------------
@@ -113,10 +98,7 @@ void play() { cpu_call(machine, machine.play_address, 0); }
 template <typename F>
 std::vector<int> after_each_frame(int n, F read) {
     std::vector<int> out;
-    for (int f = 0; f < n; ++f) {
-        play();
-        out.push_back(read());
-    }
+    for (int f = 0; f < n; ++f) play(), out.push_back(read());
     return out;
 }
 
@@ -132,6 +114,14 @@ sid_tune small_tune() {
 }
 
 }  // namespace
+
+// A note that the song's transposition pushes off the frequency table is refused at build time.
+TEST(TuneNotation, BuildRejectsNotesThatTranspositionPushesOffTheTable) {
+    sid_tune t = small_tune();
+    t.songs[0].transpose = {0, 0, 60};
+    std::string error;
+    EXPECT_TRUE(sid_tune_build(t, error).empty() && !error.empty());
+}
 
 TEST(IntroPlayer, NotesTranspositionInstrumentOffsetAndRests) {
     ASSERT_TRUE(start(small_tune()));

@@ -160,10 +160,6 @@ TEST_F(xm_mixer, voice_update_volume_panning_and_frequency) {
     ch.panning_envelope.output = 32;
     update(xm_flag_volume | xm_flag_panning);
     EXPECT_EQ(std::tuple(v.volume, v.left_target, v.right_target), std::tuple(127, 127, 0));  // wholly left
-    ch.panning = 128;
-    ch.panning_envelope.output = 64;  // 128 + 4 x 32: clamped to 255
-    update(xm_flag_panning);
-    EXPECT_EQ(v.panning, 255);
     ch.fadeout = 32768;
     song->global_volume = 32;
     update(xm_flag_volume);
