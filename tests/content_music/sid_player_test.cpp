@@ -179,17 +179,6 @@ TEST(IntroPlayer, SampleInstrumentsTriggerTheSampleChannel) {
     EXPECT_TRUE(sid_tune_build(t, error).empty());
 }
 
-TEST(IntroPlayer, ATuneWithoutPlayAddressInstallsItsVectorInInit) {
-    sid_tune t = small_tune();
-    t.own_play_vector = true;
-    std::string error;
-    EXPECT_EQ(sid_tune_build(t, error).at(12) | sid_tune_build(t, error).at(13), 0);
-    ASSERT_TRUE(start(t));
-    EXPECT_GT(machine.play_address, sid_player_origin);
-    play();
-    EXPECT_EQ(machine.regs.voice[0].frequency, sid_note_frequency(60));
-}
-
 // ---- tunes made elsewhere -----------------------------------------------------------------------
 
 namespace {
