@@ -59,7 +59,6 @@ TEST_F(xm_pattern_player, amiga_and_linear_periods) {
     for (auto [note, fine, want] : {std::tuple{48, 0, 1712}, {48, -128, 1813}, {48, 64, 1664}, {60, 0, 856},
                                     {0, 0, 27392}})
         EXPECT_EQ(xm_amiga_period(note, fine), want) << note << " " << fine;
-    xm_amiga_period(0, -50);
 
     // C-4: 8363 Hz on the linear table, 14317056 / 1712 = 8362 Hz on the Amiga one; steps of 2^32 x Hz / 44100.
     for (auto [linear, want_period, want_step] : {std::tuple{true, 4608, 814485521u}, {false, 1712, 814388129u}}) {
@@ -113,8 +112,7 @@ TEST_F(xm_pattern_player, odd_song_shapes_have_a_defined_walk) {
     m.orders.clear();
     m.patterns.clear();
     positions p = walk(load(m), 66);
-    EXPECT_EQ(p[63], (std::pair{0, 63}));
-    EXPECT_EQ(p[64], (std::pair{0, 0}));
+    EXPECT_EQ(std::tuple(p[63], p[64]), std::tuple(std::pair{0, 63}, std::pair{0, 0}));
     // All 256 orders in use and a restart position past them: back to order 0 as well.
     m.patterns.resize(1);
     m.patterns[0].rows = 1;
@@ -124,18 +122,9 @@ TEST_F(xm_pattern_player, odd_song_shapes_have_a_defined_walk) {
     EXPECT_EQ(std::tuple(p[255], p[256]), std::tuple(std::pair{255, 0}, std::pair{0, 0}));
 }
 
-TEST_F(xm_pattern_player, pattern_loop_delay_speed_and_tempo) {
-    values rows;
-    for (auto [o, r] : walk(load(one_channel(1, 8, {{}, {}, {0, 0, 0, 0x0E, 0x60}, {}, {0, 0, 0, 0x0E, 0x61}})), 9))
-        rows.push_back(r);
-    EXPECT_EQ(rows, (values{0, 1, 2, 3, 4, 2, 3, 4, 5}));
-
-    // EE2 at speed 3: the row lasts 3 + 2 x 3 ticks.
-    xm_song* song = load(one_channel(3, 8, {{}, {0, 0, 0, 0x0E, 0xE2}}));
-    EXPECT_EQ(trace(song, 13, [&] { return song->row; }), (values{0, 0, 0, 1, 1, 1, 1, 1, 1, 1, 1, 1, 2}));
-
+TEST_F(xm_pattern_player, speed_and_tempo) {
     // F1F sets speed 31, F20 32 BPM (3445 frames per tick), F00 speed 0: every tick is a row tick.
-    song = load(one_channel(6, 4, {{0, 0, 0, 0x0F, 0x1F}, {0, 0, 0, 0x0F, 0x20}, {0, 0, 0, 0x0F, 0x00}}));
+    xm_song* song = load(one_channel(6, 4, {{0, 0, 0, 0x0F, 0x1F}, {0, 0, 0, 0x0F, 0x20}, {0, 0, 0, 0x0F, 0x00}}));
     EXPECT_EQ(song->samples_per_tick, 882);  // 125 BPM
     ticks(song, 32);
     EXPECT_EQ(std::tuple(song->speed, song->bpm, song->samples_per_tick), std::tuple(31, 32, 3445));
@@ -145,47 +134,6 @@ TEST_F(xm_pattern_player, pattern_loop_delay_speed_and_tempo) {
     EXPECT_EQ(song->row, 3);
     xm_set_bpm(song, 0);  // bounded, no division by zero
     EXPECT_EQ(song->bpm, 32);
-}
-
-TEST_F(xm_pattern_player, tone_portamento_keeps_sample_and_period) {
-    xm_song* song = load(one_channel(3, 4, {{49, 1, 0, 0x0C, 0x10}, {61, 1, 0, 0x03, 0x10}}));
-    ticks(song, 3);
-    EXPECT_EQ(channel(0).volume, 16);
-    xm_voice* voice = channel(0).voice;
-    EXPECT_EQ(trace(song, 3, period), (values{4608, 4608 - 64, 4608 - 128}));
-    // The instrument byte still resets the volume; no new note: the voice plays on.
-    EXPECT_EQ(std::tuple(channel(0).tone_portamento_target, channel(0).volume, channel(0).voice),
-              std::tuple(7680 - 64 * 60, 40, voice));
-}
-
-TEST_F(xm_pattern_player, sustain_key_off_and_fadeout) {
-    xmw_instrument inst = enveloped({{0, 64}, {4, 32}, {8, 0}}, 1);
-    inst.fadeout = 100;
-    const std::vector<xmw_cell> column = {{49, 1, 0, 0, 0}, {}, {}, {}, {97, 0, 0, 0, 0}};
-    xm_song* song = load(one_channel(2, 64, column, &inst));
-    EXPECT_EQ(trace(song, 8, envelope), (values{64, 56, 48, 40, 32, 32, 32, 32}));  // holds at the sustain point
-    EXPECT_EQ(channel(0).fadeout, 65536);
-    EXPECT_EQ(trace(song, 5, envelope), (values{32, 24, 16, 8, 0}));  // key-off lets it go on
-    EXPECT_EQ(std::tuple(channel(0).volume_envelope.finished, channel(0).fadeout), std::tuple(1, 65536 - 5 * 200));
-
-    // Without a volume envelope the key-off silences the channel at once, through its volume.
-    inst.volume_envelope = {};
-    song = load(one_channel(2, 64, column, &inst));
-    ticks(song, 8);
-    EXPECT_EQ(trace(song, 1, volume), (values{0}));
-    EXPECT_EQ(std::tuple(channel(0).voice->volume, channel(0).fadeout), std::tuple(0, 65536 - 200));
-}
-
-TEST_F(xm_pattern_player, envelope_loop_and_position_effect) {
-    const xmw_instrument inst = enveloped({{0, 0}, {2, 64}, {4, 32}, {10, 0}}, -1, 1, 2);
-    std::vector<xmw_cell> column(10);
-    column[0] = {49, 1, 0, 0, 0};
-    column[9] = {0, 0, 0, 0x15, 7};  // L07: between the points at 4 and 10
-    xm_song* song = load(one_channel(1, 64, column, &inst));
-    EXPECT_EQ(trace(song, 9, envelope), (values{0, 32, 64, 48, 64, 48, 64, 48, 64}));
-    ticks(song, 1);
-    // L07 after the envelope's own step: (7 - 4) x (-32 / 6) + 32
-    EXPECT_EQ(std::tuple(channel(0).volume_envelope.point, channel(0).volume_envelope.output), std::tuple(3, 16));
 }
 
 TEST_F(xm_pattern_player, note_delay) {
@@ -245,6 +193,8 @@ int global_volume() { return xm_player_state.current_song->global_volume; }
 int panning() { return channel(0).panning; }
 int voice_panning() { return channel(0).voice->panning; }
 int trigger() { return channel(0).update_flags & xm_flag_trigger; }
+int fadeout() { return channel(0).fadeout; }
+int row() { return xm_player_state.current_song->row; }
 int voice_sample_volume() { return channel(0).voice->sample ? channel(0).voice->sample->volume : -1; }
 
 // An instrument of a flat sample of the volume.
@@ -277,6 +227,10 @@ TEST_F(xm_pattern_player, effects_tick_by_tick) {
                                             {97, 0, 0x20, 0, 0}, {97, 0, 0, 0, 0},    {0, 0, 0x50, 0, 0}};
     const std::vector<xmw_cell> delay = {{49, 1, 0, 0, 0}, {0, 0, 0x20, 0, 0}, {53, 0, 0, 0x0E, 0xD2}};
     const std::vector<xmw_cell> delay_porta = {{49, 1, 0, 0, 0}, {53, 0, 0xF0, 0x0E, 0xD2}};
+    xmw_instrument sustained = enveloped({{0, 64}, {4, 32}, {8, 0}}, 1), plain = at_volume(40);
+    sustained.fadeout = plain.fadeout = 100;
+    const std::vector<xmw_cell> key_off = {{49, 1, 0, 0, 0}, {}, {}, {}, {97, 0, 0, 0, 0}};
+    const std::vector<xmw_cell> glide = {{49, 1, 0, 0x0C, 0x10}, {61, 1, 0, 0x03, 0x10}};
     const std::vector<xmw_cell> porta_slide = {{49, 1, 0, 0, 0}, {0, 0, 0, 3, 0x08}, {53, 0, 0, 5, 0x02}, {0, 0, 0, 5, 0}};
     const std::vector<xmw_cell> vibrato_slide = {{49, 1, 0, 4, 0x48}, {0, 0, 0, 6, 0x20}};
     const auto retrigger = [](uint8_t x) { return std::vector<xmw_cell>{{49, 1, 0x2E, 0x1B, uint8_t(x << 4 | 2)}}; };
@@ -316,6 +270,25 @@ TEST_F(xm_pattern_player, effects_tick_by_tick) {
          {48, 48, 48, 48, 48, 24}, {two}},
         {"volume column F0 beside ED2 jumps to its note", 3, delay_porta, period, {4608, 4608, 4608, 4608, 4608, 4352},
          {two}},
+        {"E60 / E61: rows 2-4 twice", 1, {{}, {}, {0, 0, 0, 0x0E, 0x60}, {}, {0, 0, 0, 0x0E, 0x61}}, row,
+         {0, 1, 2, 3, 4, 2, 3, 4, 5}},
+        {"EE2 at speed 3: the row lasts 3 + 2 x 3 ticks", 3, {{}, {0, 0, 0, 0x0E, 0xE2}}, row,
+         {0, 0, 0, 1, 1, 1, 1, 1, 1, 1, 1, 1, 2}},
+        // 3xx with a note keeps the old period and voice and glides by 16 x 4 to C-5 (3840); the
+        // instrument byte still resets the volume.
+        {"3xx glides", 3, glide, period, {4608, 4608, 4608, 4608, 4544, 4480}},
+        {"3xx takes the instrument's volume", 3, glide, volume, {16, 16, 16, 40, 40, 40}},
+        {"3xx starts no new note", 3, glide, trigger, {8, 0, 0, 0, 0, 0}},
+        // The envelope holds at its sustain point until the key-off, then runs on; the fadeout counts
+        // down by twice the instrument's 100 a tick from the key-off.
+        {"sustain point and key-off", 2, key_off, envelope, {64, 56, 48, 40, 32, 32, 32, 32, 32, 24, 16, 8, 0}, {sustained}},
+        {"fadeout from the key-off", 2, key_off, fadeout, {65536, 65536, 65536, 65536, 65536, 65536, 65536, 65536, 65336,
+                                                            65136, 64936, 64736, 64536}, {sustained}},
+        {"without a volume envelope the key-off silences at once", 2, key_off, volume,
+         {40, 40, 40, 40, 40, 40, 40, 40, 0}, {plain}},
+        // Loop from point 2 back to 1; L07 then lands between the points at 4 and 10: (7 - 4) x (-32 / 6) + 32.
+        {"envelope loop and L07", 1, {{49, 1, 0, 0, 0}, {}, {}, {}, {}, {}, {}, {}, {}, {0, 0, 0, 0x15, 7}}, envelope,
+         {0, 32, 64, 48, 64, 48, 64, 48, 64, 16}, {enveloped({{0, 0}, {2, 64}, {4, 32}, {10, 0}}, -1, 1, 2)}},
         {"EC2 cuts on tick 2", 6, {{49, 1, 0, 0x0E, 0xC2}}, volume, {40, 40, 0, 0, 0, 0}},
         // Until its first point (x = 2) a new note's envelope holds the level the channel had (none at first).
         {"a new note restarts the envelope from the level it had", 1, {{49, 1, 0, 0, 0}, {}, {}, {}, {49, 1, 0, 0, 0}},
