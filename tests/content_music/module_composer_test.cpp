@@ -36,8 +36,7 @@ TEST(ModuleComposer, TrackTokensBecomeCellsAndEchoesRepeatLaterAndQuieter) {
     const int q = compose_pattern(c, 8);
     compose_track(c, q, 0, 0, "C5 . . . . . E5@40 .", 2);
     compose_echo(c, q, 0, 1, 3, 50);
-    EXPECT_EQ(cell(3, 1).volume, 0x10 + 32);
-    EXPECT_EQ(cell(3, 1).instrument, 2);
+    EXPECT_EQ(std::tuple(cell(3, 1).volume, cell(3, 1).instrument), std::tuple(0x10 + 32, 2));
     // The E5 echo would fall past the end of the pattern and is dropped.
     for (int row = 0; row < 8; ++row) EXPECT_EQ(cell(row, 1).note, row == 3 ? note_number("C5") : 0) << row;
 }

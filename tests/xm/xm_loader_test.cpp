@@ -106,13 +106,9 @@ TEST_F(xm_loader, reads_the_published_layout) {
 
 TEST_F(xm_loader, envelopes_are_bounded_for_any_bytes) {
     xmw_instrument inst = instrument_with(flat_sample(4, 1));
-    inst.volume_envelope.on = true;
-    inst.volume_envelope.loop = true;
-    inst.volume_envelope.points = {{0, 64}, {10, 200}, {5, 0}};  // y above 64, x falling back
-    inst.volume_envelope.loop_start = 7;                       // beyond the points
-    inst.volume_envelope.loop_end = 1;
-    inst.panning_envelope.on = true;
-    inst.panning_envelope.points = {{0, 32}};  // one point: no envelope
+    // y above 64, x falling back, a loop starting beyond the points; a panning envelope of one point.
+    inst.volume_envelope = {{{0, 64}, {10, 200}, {5, 0}}, true, false, true, 0, 7, 1};
+    inst.panning_envelope = {{{0, 32}}, true, false, false, 0, 0, 0};
     xm_song* song = load(basic_module(1, {inst}), false);
     ASSERT_NE(song, nullptr);
     // y limited to 64, x kept from falling, the loop that would jump past the points dropped.
