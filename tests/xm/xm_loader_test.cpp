@@ -137,9 +137,7 @@ TEST_F(xm_loader, adpcm_samples_decode_to_8_bit_values) {
     packed.loop_length = 51;
     xmw_instrument inst;
     inst.samples = {packed, sample8({3, -3, 7}), sample8({}, true)};
-    xmw_module m = basic_module(1, {inst});
-    set(m, 0, 0, 0, {49, 1, 0, 0, 0});
-    xm_song* song = load(m, false);
+    xm_song* song = load(basic_module(1, {inst}), false);
     ASSERT_NE(song, nullptr);
     const xm_instrument& loaded = song->instruments[0];
     const xm_sample& a = *loaded.samples[0];
@@ -150,9 +148,6 @@ TEST_F(xm_loader, adpcm_samples_decode_to_8_bit_values) {
     EXPECT_EQ(a.data[61], a.data[10]);  // the guard behind the loop
     EXPECT_EQ(first_values(*loaded.samples[1], 4), (std::vector<int16_t>{3 * 256, -3 * 256, 7 * 256, 0}));
     EXPECT_EQ(std::tuple(loaded.sample_count, loaded.samples[2]->length), std::tuple(3u, 0u));
-
-    // And it plays.
-    EXPECT_NE(render_blocks(xmw_build(m), 4), std::vector<int16_t>(4 * 884 * 2, 0));
 }
 
 TEST_F(xm_loader, instruments_of_more_than_16_samples_keep_the_first_16) {
@@ -165,11 +160,7 @@ TEST_F(xm_loader, instruments_of_more_than_16_samples_keep_the_first_16) {
         crowded.samples.push_back(k % 3 == 0 ? flat_sample(n, static_cast<int16_t>(v * 100))
                                              : sample8(std::vector<int16_t>(n, v), k % 3 == 2));
     }
-    crowded.sample_map.fill(15);
-    xmw_module m = basic_module(2, {crowded, instrument_with(sample16({11, 22, 33}))});
-    set(m, 0, 0, 0, {49, 1, 0, 0, 0});
-    set(m, 0, 0, 1, {49, 2, 0, 0, 0});
-    xm_song* song = load(m, false);
+    xm_song* song = load(basic_module(2, {crowded, instrument_with(sample16({11, 22, 33}))}), false);
     ASSERT_NE(song, nullptr);
     const xm_instrument& first = song->instruments[0];
     ASSERT_EQ(first.sample_count, 16u);
@@ -181,9 +172,6 @@ TEST_F(xm_loader, instruments_of_more_than_16_samples_keep_the_first_16) {
     }
     EXPECT_EQ(first_values(*song->instruments[1].samples[0], 3), (std::vector<int16_t>{11, 22, 33}));
     EXPECT_EQ(song->instruments[1].samples[1], &xm_null_sample);
-
-    // It plays: the note on instrument 1 takes slot 15 through the sample map.
-    EXPECT_NE(render_blocks(xmw_build(m), 2), std::vector<int16_t>(2 * 884 * 2, 0));
 }
 
 TEST_F(xm_loader, rejected_modules_leave_no_song) {

@@ -67,6 +67,9 @@ TEST_F(xm_mixer, interpolation_forward_loop_and_sample_end) {
     xm_voice& v = start_voice(sample16({0, 100, 200, 300}), 1, 0, 255);
     EXPECT_EQ(mix_left(6), (std::vector<float>{0, 100, 200, 300, 0, 0}));
     EXPECT_EQ(v.sample, nullptr);  // the voice stopped at the end
+    start_voice(sample16({}), 1, 0, 255);  // a sample of length 0 stops at once, adding nothing
+    EXPECT_EQ(mix_left(2), (std::vector<float>{0, 0}));
+    EXPECT_EQ(v.sample, nullptr);
 }
 
 TEST_F(xm_mixer, pingpong_loops_stay_inside) {

@@ -161,23 +161,6 @@ TEST_F(xm_pattern_player, sample_offset) {
     EXPECT_EQ(std::tuple(channel(0).voice, voice->position_int), std::tuple(voice, 0u));
 }
 
-TEST_F(xm_pattern_player, missing_instruments_and_samples_are_silent) {
-    // Channel 0's note maps to slot 20 (16 or more), channel 1's to slot 3 (no sample); channel 2 names
-    // instrument 9, which is not there.
-    xmw_instrument inst = instrument_with(flat_sample(100, 100));
-    inst.sample_map[48] = 20;
-    inst.sample_map[50] = 3;
-    xmw_module m = basic_module(3, {inst});
-    for (auto [c, note, in] : {std::tuple{0, 49, 1}, {1, 51, 1}, {2, 49, 9}})
-        set(m, 0, 0, c, {uint8_t(note), uint8_t(in), 0, 0, 0});
-    ticks(load(m), 1);
-    for (int c = 0; c < 3; ++c) EXPECT_EQ(channel(c).voice->sample, &xm_null_sample) << c;
-    std::vector<float> out(2 * 64, 0.0f);
-    xm_mix(out.data(), 64);
-    EXPECT_EQ(out, std::vector<float>(2 * 64, 0.0f));
-    for (int c = 0; c < 3; ++c) EXPECT_EQ(channel(c).voice->sample, nullptr) << c;
-}
-
 // An instrument of the flat sample with an autovibrato of the type: depth 8, sweep 3, rate 32.
 xmw_instrument autovibrato(uint8_t type) {
     xmw_instrument inst = instrument_with(flat_sample(100, 100));
@@ -213,9 +196,9 @@ TEST_F(xm_pattern_player, effects_tick_by_tick) {
     square.vibrato_rate = 64;
     xmw_instrument pan_env = instrument_with(flat_sample(100, 100));
     pan_env.panning_envelope = {{{0, 32}, {4, 64}, {8, 0}}, true, false, false, 0, 0, 0};
-    // Instrument 3 maps every note to a missing sample; instrument 9 is not there.
+    // Instrument 3 maps every note to slot 20, past the 16 an instrument has; instrument 9 is not there.
     std::vector<xmw_instrument> three = {at_volume(48), at_volume(20), at_volume(48)};
-    three[2].sample_map.fill(1);
+    three[2].sample_map.fill(20);
     const std::vector<xmw_cell> lone = {{49, 1, 0, 0, 0}, {0, 0, 0x20, 0, 0}, {0, 2, 0, 0, 0}, {56, 0, 0, 0, 0},
                                         {0, 3, 0, 0, 0},  {51, 0, 0, 9, 2},  {49, 1, 0, 0, 0}, {49, 9, 0, 9, 1}};
     xmw_instrument falling = at_volume(40), two = at_volume(48);  // two: notes from E-4 up on a sample of volume 24
