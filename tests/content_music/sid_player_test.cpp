@@ -207,10 +207,8 @@ TEST(TunesMadeElsewhere, PlayingFilesAreTakenAsTheyAreOthersRefusedByName) {
     sid_tune quiet = small_tune();
     quiet.songs[0].mode_volume = 0;
     const std::vector<uint8_t> silent = sid_tune_build(quiet, error);
-    const std::vector<uint8_t> truncated(good.begin(), good.begin() + 60);
     for (const auto& [path, reason] : {std::pair{write_temp("stuck.sid", stuck), "play does not return"},
                                        {write_temp("silent.sid", silent), "silent"},
-                                       {write_temp("short.sid", truncated), "too short"},
                                        {testing::TempDir() + "missing.sid", "cannot open"}}) {
         EXPECT_TRUE(intro_tune_from_file(path, error).empty()) << path;
         EXPECT_TRUE(error.find(path) != std::string::npos && error.find(reason) != std::string::npos) << error;

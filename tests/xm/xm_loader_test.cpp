@@ -79,16 +79,15 @@ TEST_F(xm_loader, reads_the_published_layout) {
         EXPECT_EQ(cell5(&s, p, r, c), (cell_bytes{0, 0, 0, 0, 0})) << p << " " << r << " " << c;
 
     EXPECT_EQ(std::tuple(s.instruments[0].sample_count, s.instruments[0].samples[0]), std::tuple(0u, &xm_null_sample));
+    // Sample count, map, envelope points, the fourteen envelope and vibrato bytes, fadeout (doubled).
     const xm_instrument& in = s.instruments[1];
-    EXPECT_EQ(std::tuple(in.sample_count, in.sample_map[47], in.sample_map[48], in.sample_map[95], in.fadeout),
-              std::tuple(3u, 0, 1, 2, 600));
-    EXPECT_EQ(std::tuple(in.volume_envelope[1].x, in.volume_envelope[1].y, in.volume_envelope[2].x,
-                         in.panning_envelope[0].y, in.panning_envelope[1].x),
-              std::tuple(10, 32, 20, 32, 5));
-    EXPECT_EQ((std::vector<int>{in.volume_points, in.panning_points, in.volume_sustain, in.volume_loop_start,
-                                in.volume_loop_end, in.volume_type, in.panning_type, in.vibrato_type,
-                                in.vibrato_sweep, in.vibrato_depth, in.vibrato_rate}),
-              (std::vector<int>{3, 2, 1, 0, 2, 7, 1, 2, 3, 4, 5}));
+    EXPECT_EQ((std::vector<int>{int(in.sample_count), in.sample_map[47], in.sample_map[48], in.sample_map[95],
+                                in.volume_envelope[1].x, in.volume_envelope[1].y, in.volume_envelope[2].x,
+                                in.panning_envelope[0].y, in.panning_envelope[1].x, in.volume_points,
+                                in.panning_points, in.volume_sustain, in.volume_loop_start, in.volume_loop_end,
+                                in.volume_type, in.panning_type, in.vibrato_type, in.vibrato_sweep,
+                                in.vibrato_depth, in.vibrato_rate, in.fadeout}),
+              (std::vector<int>{3, 0, 1, 2, 10, 32, 20, 32, 5, 3, 2, 1, 0, 2, 7, 1, 2, 3, 4, 5, 600}));
     // {kind, length, loop start, loop length, values and the guard behind the loop}: 16-bit fields
     // count values, not bytes; 8-bit values are scaled by 256.
     const std::tuple<int, uint32_t, uint32_t, uint32_t, std::vector<int16_t>> want_samples[] = {
