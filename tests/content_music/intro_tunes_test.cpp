@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstddef>
 #include <memory>
 #include <string>
 #include <tuple>
@@ -39,16 +40,8 @@ void play() { cpu_call(*machine, machine->play_address, 0); }
 // counter, each note's age, pulse and arpeggio state, the filter sweep). Page 1 holds only the stack's
 // leftovers and the rest of memory is the tune's unchanging code and data.
 std::string state() {
-    std::string s;
-    for (const sid_voice_registers& v : machine->regs.voice) {
-        for (uint32_t x : {uint32_t{v.frequency}, uint32_t{v.pulse_width}}) s += {char(x), char(x >> 8)};
-        s += {char(v.control), char(v.attack_decay), char(v.sustain_release)};
-    }
-    const sid_register_shadow& r = machine->regs;
-    s += {char(r.cutoff_low), char(r.cutoff_high), char(r.resonance_routing), char(r.mode_volume)};
-    const sample_channel& c = machine->sample;
-    for (uint32_t x : {c.latch_start, c.latch_end, c.latch_period, c.latch_repeat_count, c.latch_nibble_order})
-        s += {char(x), char(x >> 8)};
+    std::string s(reinterpret_cast<const char*>(&machine->regs), sizeof machine->regs);
+    s.append(reinterpret_cast<const char*>(&machine->sample), offsetof(sample_channel, active));  // the latches
     s.append(reinterpret_cast<const char*>(machine->memory.data()), 0x100);
     s.append(reinterpret_cast<const char*>(machine->memory.data() + 0x200), 0x200);
     return s;

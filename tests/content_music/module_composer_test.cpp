@@ -49,17 +49,14 @@ TEST(ModuleComposer, EveryLoopedSampleOfTheFourTunesJoinsSmoothly) {
         const composition c = t.compose();
         for (const xmw_instrument& ins : c.module.instruments) {
             for (const xmw_sample& s : ins.samples) {
-                if (s.loop == xmw_loop::none) continue;
+                if (s.loop != xmw_loop::forward) continue;  // a ping-pong loop turns round on its end values
                 SCOPED_TRACE(std::string(t.title) + ": " + ins.name);
                 ASSERT_GE(s.loop_length, 2u);
                 ASSERT_LE(s.loop_start + s.loop_length, s.data.size());
                 int largest_step = 0;
                 for (uint32_t i = s.loop_start + 1; i < s.loop_start + s.loop_length; ++i)
                     largest_step = std::max(largest_step, std::abs(s.data[i] - s.data[i - 1]));
-                // A ping-pong loop turns round on its end values: no jump to check.
-                if (s.loop == xmw_loop::forward) {
-                    EXPECT_LE(std::abs(s.data[s.loop_start] - s.data[s.loop_start + s.loop_length - 1]), largest_step + 1);
-                }
+                EXPECT_LE(std::abs(s.data[s.loop_start] - s.data[s.loop_start + s.loop_length - 1]), largest_step + 1);
             }
         }
     }

@@ -115,14 +115,6 @@ sid_tune small_tune() {
 
 }  // namespace
 
-// A note that the song's transposition pushes off the frequency table is refused at build time.
-TEST(TuneNotation, BuildRejectsNotesThatTranspositionPushesOffTheTable) {
-    sid_tune t = small_tune();
-    t.songs[0].transpose = {0, 0, 60};
-    std::string error;
-    EXPECT_TRUE(sid_tune_build(t, error).empty() && !error.empty());
-}
-
 TEST(IntroPlayer, NotesTranspositionInstrumentOffsetAndRests) {
     ASSERT_TRUE(start(small_tune()));
     play();
@@ -142,6 +134,10 @@ TEST(IntroPlayer, NotesTranspositionInstrumentOffsetAndRests) {
     EXPECT_EQ(after_each_frame(5, gate), (std::vector<int>{1, 1, 1, 1, 0}));
     EXPECT_EQ(after_each_frame(8, gate), (std::vector<int>{0, 0, 0, 0, 0, 0, 0, 1}));
     EXPECT_EQ(v[1].frequency, sid_note_frequency(72));  // the loop skipped the transpose, which still holds
+    sid_tune far = small_tune();  // a note that transposition pushes off the frequency table is refused
+    far.songs[0].transpose = {0, 0, 60};
+    std::string error;
+    EXPECT_TRUE(sid_tune_build(far, error).empty() && !error.empty());
 }
 
 // Gate per frame with release frames, and the filter cutoff bouncing between its bounds.
