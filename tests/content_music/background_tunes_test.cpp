@@ -2,7 +2,9 @@
 // played offline.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <numeric>
 #include <set>
 #include <string>
 #include <tuple>
@@ -64,13 +66,10 @@ TEST(BackgroundTunes, CreditedLongEnoughInTheNoteBarsRangeAndPlayedCleanly) {
         }
         xm_stop_song(&s);
         xm_free();
-        double sum = 0.0, quietest = 1e9;
-        for (size_t w = 0; w < windows; ++w) {
-            sum += squares[w];
-            quietest = std::min(quietest, std::sqrt(squares[w] / (4.0 * xm_mix_rate)));
-        }
+        const double sum = std::accumulate(squares.begin(), squares.begin() + long(windows), 0.0);
+        const double quietest = *std::min_element(squares.begin(), squares.begin() + long(windows));
         EXPECT_GT(std::sqrt(sum / (static_cast<double>(windows) * 4.0 * xm_mix_rate)), 2000.0);
-        EXPECT_GT(quietest, 400.0);
+        EXPECT_GT(std::sqrt(quietest / (4.0 * xm_mix_rate)), 400.0);
         EXPECT_LT(peak, 32000);  // clear of full scale, where a clipped sample would sit
     }
     EXPECT_EQ(titles.size(), 4u);

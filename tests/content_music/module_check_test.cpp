@@ -14,12 +14,11 @@ namespace {
 xmw_module tone_module() {
     xmw_module m;
     m.patterns.resize(1);
-    xmw_sample s;
+    m.instruments.resize(1);
+    xmw_sample& s = m.instruments[0].samples.emplace_back();  // a looped square wave
     for (int i = 0; i < 64; ++i) s.data.push_back(static_cast<int16_t>(i < 32 ? 60 : -60));
     s.loop = xmw_loop::forward;
     s.loop_length = 64;
-    m.instruments.resize(1);
-    m.instruments[0].samples = {s};
     xmw_set(m.patterns[0], m.channels, 0, 0, {.note = 49, .instrument = 1});
     return m;
 }

@@ -57,9 +57,9 @@ TEST_F(xm_loader, reads_the_published_layout) {
     // Sample headers: length, loop start, loop length (bytes), volume, finetune, type, panning,
     // relative note, reserved, name. 8-bit forward; 16-bit with both loop bits (ping-pong); 8-bit
     // forward with a loop of length 0 (no loop).
-    for (const auto& [length, loop_start, loop_length, type] : {std::tuple{6u, 2u, 4u, 0x01}, {8u, 2u, 6u, 0x13}, {3u, 1u, 0u, 0x01}}) {
+    for (const auto& [length, loop_start, loop_length, type] :
+         {std::tuple{6u, 2u, 4u, 0x01}, {8u, 2u, 6u, 0x13}, {3u, 1u, 0u, 0x01}})
         u32(length), u32(loop_start), u32(loop_length), u8({48, -16, type, 200, -12, 0}), text("", 22);
-    }
     // Deltas of 10 20 -5 100 127 -128; of 1000 -1000 32767 -32768; of 1 2 3.
     u8({10, 10, 231, 105, 27, 1}), u16({1000, 63536, 33767, 1}), u8({1, 1, 1});
     ASSERT_EQ(xm_load_from_memory(f.data(), f.size()), 1);

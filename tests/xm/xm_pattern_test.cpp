@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <tuple>
 #include <utility>
 
 #include "tests/xm/xm_test_modules.h"
@@ -22,11 +23,11 @@ int period_delta() { return channel(0).period_delta; }
 int envelope() { return channel(0).volume_envelope.output; }
 
 // A one-channel module of the given speed and rows; channel 0 holds `column` from row 0 on. The
-// instrument is a looped flat 16-bit sample of volume 40 unless one is given.
-xmw_module one_channel(uint16_t speed, int rows, std::vector<xmw_cell> column, const xmw_instrument* inst = nullptr) {
+// instrument is a looped flat 16-bit sample of volume 40.
+xmw_module one_channel(uint16_t speed, int rows, std::vector<xmw_cell> column) {
     xmw_sample s = sample16(std::vector<int16_t>(2000, 1000), xmw_loop::forward, 0, 2000);
     s.volume = 40;
-    xmw_module m = basic_module(1, {inst ? *inst : instrument_with(s)});
+    xmw_module m = basic_module(1, {instrument_with(s)});
     m.tempo = speed;
     m.patterns[0].rows = static_cast<uint16_t>(rows);
     for (size_t r = 0; r < column.size(); ++r) set(m, 0, static_cast<int>(r), 0, column[r]);
@@ -37,9 +38,8 @@ xmw_module one_channel(uint16_t speed, int rows, std::vector<xmw_cell> column, c
 // point and the loop.
 xmw_instrument enveloped(std::vector<xmw_envelope_point> points, int sustain, int loop_start = -1, int loop_end = -1) {
     xmw_instrument inst = instrument_with(flat_sample(100, 100));
-    xmw_envelope& e = inst.volume_envelope;
-    e = {std::move(points), true, sustain >= 0, loop_start >= 0, uint8_t(sustain), uint8_t(loop_start),
-         uint8_t(loop_end)};
+    inst.volume_envelope = {std::move(points),  true, sustain >= 0, loop_start >= 0, uint8_t(sustain),
+                            uint8_t(loop_start), uint8_t(loop_end)};
     return inst;
 }
 
@@ -153,13 +153,10 @@ TEST_F(xm_pattern_player, sample_offset) {
     EXPECT_EQ(std::tuple(channel(0).voice, voice->position_int), std::tuple(voice, 0u));
 }
 
-// An instrument of the flat sample with an autovibrato of the type: depth 8, sweep 3, rate 32.
-xmw_instrument autovibrato(uint8_t type) {
+// An instrument of a flat sample with an autovibrato of depth 8 and the type, sweep and rate.
+xmw_instrument autovibrato(uint8_t type, uint8_t sweep = 3, uint8_t rate = 32) {
     xmw_instrument inst = instrument_with(flat_sample(100, 100));
-    inst.vibrato_type = type;
-    inst.vibrato_sweep = 3;
-    inst.vibrato_depth = 8;
-    inst.vibrato_rate = 32;
+    std::tie(inst.vibrato_type, inst.vibrato_sweep, inst.vibrato_depth, inst.vibrato_rate) = std::tuple(type, sweep, uint8_t{8}, rate);
     return inst;
 }
 
@@ -183,9 +180,7 @@ TEST_F(xm_pattern_player, effects_tick_by_tick) {
     // Sine vibrato values at positions 4, 8, 12: 97, 181, 236; depth 8: (8 x v) >> 5 with the low bits
     // cleared gives 24, 44, 56. Amiga periods: C-4 1712, E-4 1358, G-4 1142.
     const xmw_instrument av0 = autovibrato(0), av2 = autovibrato(2), av3 = autovibrato(3);
-    xmw_instrument square = autovibrato(1);  // 8 x 64 >> 6 below position 128, -8 from there
-    square.vibrato_sweep = 0;
-    square.vibrato_rate = 64;
+    const xmw_instrument square = autovibrato(1, 0, 64);  // 8 x 64 >> 6 below position 128, -8 from there
     xmw_instrument pan_env = instrument_with(flat_sample(100, 100));
     pan_env.panning_envelope = {{{0, 32}, {4, 64}, {8, 0}}, true, false, false, 0, 0, 0};
     // Instrument 3 maps every note to slot 20, past the 16 an instrument has; instrument 9 is not there.

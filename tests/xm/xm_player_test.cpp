@@ -121,9 +121,9 @@ TEST_F(xm_player_interface, device_plays_the_offline_blocks_across_a_failed_posi
 
 TEST_F(xm_player_interface, replay_restarts_from_the_top_and_a_new_load_releases_the_device) {
     xmw_module m = counting_module();
-    set(m, 0, 0, 0, {0, 0, 0, 0x0F, 0x03});  // speed 3
-    set(m, 0, 1, 0, {0, 0, 0, 0x0F, 0x90});  // 144 BPM
-    set(m, 0, 2, 0, {0, 0, 0, 0x10, 0x20});  // global volume 32
+    // Speed 3, 144 BPM, global volume 32.
+    for (auto [row, effect, param] : {std::tuple{0, 0x0F, 0x03}, {1, 0x0F, 0x90}, {2, 0x10, 0x20}})
+        set(m, 0, row, 0, {0, 0, 0, uint8_t(effect), uint8_t(param)});
     xm_song* song = load(m, false);
     ASSERT_TRUE(xm_play());
     play_for(0.2);

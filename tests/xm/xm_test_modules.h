@@ -68,12 +68,9 @@ inline xm_song* load(const xmw_module& m, bool prepare = true) {
 
 inline xm_channel& channel(int c) { return xm_player_state.channels[static_cast<size_t>(c)]; }
 
-// Fixture for tests that load songs: frees the song and restores the mixing loop after each test.
+// Fixture for tests that load songs: frees the song after each test.
 struct song_test : ::testing::Test {
-    void TearDown() override {
-        xm_player_state.mix_plain_only = false;
-        xm_free();
-    }
+    void TearDown() override { xm_free(); }
 };
 
 // Runs n ticks of the song directly (no mixing).
