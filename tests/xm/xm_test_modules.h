@@ -21,8 +21,8 @@ namespace xm_test {
 inline xmw_sample sample16(std::vector<int16_t> data, xmw_loop loop = xmw_loop::none, uint32_t loop_start = 0,
                            uint32_t loop_length = 0) {
     xmw_sample s;
-    s.sixteen_bit = true;
     s.data = std::move(data);
+    s.sixteen_bit = true;
     s.loop = loop;
     s.loop_start = loop_start;
     s.loop_length = loop_length;
@@ -49,11 +49,7 @@ inline xmw_instrument instrument_with(const xmw_sample& s) {
 
 // A module of the given channels with one 64-row pattern (all cells empty) and the instruments.
 inline xmw_module basic_module(uint16_t channels, std::vector<xmw_instrument> instruments = {}) {
-    xmw_module m;
-    m.channels = channels;
-    m.patterns.resize(1);  // of 64 rows
-    m.instruments = std::move(instruments);
-    return m;
+    return {.channels = channels, .patterns = std::vector<xmw_pattern>(1), .instruments = std::move(instruments)};
 }
 
 inline void set(xmw_module& m, int pattern, int row, int channel, xmw_cell cell) {
@@ -72,12 +68,9 @@ inline xm_song* load(const xmw_module& m, bool prepare = true) {
 
 inline xm_channel& channel(int c) { return xm_player_state.channels[static_cast<size_t>(c)]; }
 
-// Fixture for tests that load songs: frees the song and restores the mixing loop after each test.
+// Fixture for tests that load songs: frees the song after each test.
 struct song_test : ::testing::Test {
-    void TearDown() override {
-        xm_player_state.mix_plain_only = false;
-        xm_free();
-    }
+    void TearDown() override { xm_free(); }
 };
 
 // Runs n ticks of the song directly (no mixing).

@@ -4,10 +4,9 @@
 
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 #include <string>
 
 #include "tests/xm/xm_test_modules.h"
@@ -33,17 +32,6 @@ run_result run(const std::string& args) {
     return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, out};
 }
 
-std::vector<uint8_t> read_all(const std::string& path) {
-    std::vector<uint8_t> bytes;
-    std::string reason;
-    tool_read_bytes(path.c_str(), bytes, reason);
-    return bytes;
-}
-
-uint32_t u32(const std::vector<uint8_t>& b, size_t at) {
-    return b[at] | (b[at + 1] << 8) | (b[at + 2] << 16) | (static_cast<uint32_t>(b[at + 3]) << 24);
-}
-
 std::string temp_path(const std::string& name) {
     return ::testing::TempDir() + "xmrender_" + std::to_string(::getpid()) + "_" + name;
 }
@@ -56,18 +44,19 @@ TEST(xm_render_tool, renders_a_module_to_wav) {
     ASSERT_TRUE(xmw_write_file(in, module));
     run_result r = run("--seconds 2 " + in + " " + out);
     EXPECT_EQ(r.exit_code, 0) << r.output;
-    for (const char* said : {"2 channels", "linear", "BPM 125"})
-        EXPECT_NE(r.output.find(said), std::string::npos) << r.output;
+    EXPECT_NE(r.output.find("2 channels"), std::string::npos) << r.output;
 
     // 2 s rounded up to whole 884-frame blocks: exactly the block sequence the player mixes.
-    std::vector<uint8_t> wav = read_all(out);
+    std::vector<uint8_t> wav;
+    std::string reason;
+    ASSERT_TRUE(tool_read_bytes(out.c_str(), wav, reason)) << reason;
     const uint32_t frames = 100 * 884;
     ASSERT_EQ(wav.size(), 44u + frames * 4);
+    // The header's tags, channels, sample rate, bits and data size.
     EXPECT_EQ(std::string(wav.begin(), wav.begin() + 4) + std::string(wav.begin() + 8, wav.begin() + 16),
               "RIFFWAVEfmt ");
-    // Channels, sample rate, bits, data size.
-    EXPECT_EQ(std::tuple(int{wav[22]}, u32(wav, 24), int{wav[34]}, u32(wav, 40)),
-              std::tuple(2, 44100u, 16, frames * 4));
+    EXPECT_EQ(std::tuple(wav[22], wav[24] | wav[25] << 8, wav[34], wav[40] | wav[41] << 8 | wav[42] << 16),
+              std::tuple(2, 44100, 16, int(frames * 4)));
     std::vector<int16_t> pcm(frames * 2);
     std::memcpy(pcm.data(), wav.data() + 44, frames * 4);
     EXPECT_TRUE(pcm == render_blocks(module, 100));
@@ -77,20 +66,11 @@ TEST(xm_render_tool, renders_a_module_to_wav) {
 
 TEST(xm_render_tool, bad_input_gives_one_line_and_exit_1) {
     std::string in = temp_path("bad.xm"), out = temp_path("bad.wav");
-    const std::string junk = "not a module at all";
-    xmw_module old = basic_module(2);
-    old.version = 0x0102;
-    // A file that is not a module, one with more channels than the player pairs voices for, and one
-    // in the old layout, each with its reason.
-    for (auto [bytes, reason] : {std::pair{std::vector<uint8_t>(junk.begin(), junk.end()), "not an XM module"},
-                                 {xmw_build(basic_module(40)), "channels"},
-                                 {xmw_build(old), "1.02"}}) {
-        ASSERT_TRUE(xmw_write_file(in, bytes));
-        run_result r = run(in + " " + out);
-        EXPECT_EQ(r.exit_code, 1);
-        EXPECT_EQ(std::count(r.output.begin(), r.output.end(), '\n'), 1) << r.output;
-        EXPECT_NE(r.output.find(reason), std::string::npos) << r.output;
-    }
+    // A module the player refuses (more channels than it pairs voices for) gets the player's reason.
+    ASSERT_TRUE(xmw_write_file(in, xmw_build(basic_module(40))));
+    const run_result r = run(in + " " + out);
+    EXPECT_EQ(std::tuple(r.exit_code, std::count(r.output.begin(), r.output.end(), '\n'),
+                         r.output.find("channels") != std::string::npos), std::tuple(1, 1, true)) << r.output;
     for (const std::string& args : {temp_path("missing.xm") + " " + out, "--seconds -3 " + in + " " + out,
                                     "--seconds 3601 " + in + " " + out, in})
         EXPECT_EQ(run(args).exit_code, 1) << args;
