@@ -41,7 +41,8 @@ void play() { cpu_call(*machine, machine->play_address, 0); }
 // leftovers and the rest of memory is the tune's unchanging code and data.
 std::string state() {
     std::string s(reinterpret_cast<const char*>(&machine->regs), sizeof machine->regs);
-    s.append(reinterpret_cast<const char*>(&machine->sample), offsetof(sample_channel, active));  // the latches
+    s.append(reinterpret_cast<const char*>(&machine->sample),
+             offsetof(sample_channel, active)); // the latches
     s.append(reinterpret_cast<const char*>(machine->memory.data()), 0x100);
     s.append(reinterpret_cast<const char*>(machine->memory.data() + 0x200), 0x200);
     return s;
@@ -72,7 +73,8 @@ TEST(IntroTunes, HeadersAndSongCountsAreWhatTheIntroNeeds) {
         ASSERT_EQ(psid_problem(f.data, static_cast<uint32_t>(f.length)), nullptr);
         // Data at $7C with its load address in front; one tune leaves its play address to its init
         // routine, which installs it at $0314.
-        EXPECT_EQ(std::tuple(be16(f.data, 6), be16(f.data, 8), be16(f.data, 12) == 0), std::tuple(0x7Cu, 0u, n == own_vector_tune));
+        EXPECT_EQ(std::tuple(be16(f.data, 6), be16(f.data, 8), be16(f.data, 12) == 0),
+                  std::tuple(0x7Cu, 0u, n == own_vector_tune));
         EXPECT_LE((f.data[0x7C] | f.data[0x7D] << 8) + f.length - 0x7E, 0xD000u);
         EXPECT_GE(song_count(n), songs_needed[n]);
     }
@@ -134,5 +136,6 @@ TEST_P(IntroTuneSong, AudibleOnAllVoicesRepeatsAfterAMinuteAndPeaksBelowFullScal
 
 INSTANTIATE_TEST_SUITE_P(Files, IntroTuneSong, testing::ValuesIn(every_song()),
                          [](const testing::TestParamInfo<file_song>& i) {
-                             return "file" + std::to_string(i.param.file) + "_song" + std::to_string(i.param.song);
+                             return "file" + std::to_string(i.param.file) + "_song" +
+                                    std::to_string(i.param.song);
                          });

@@ -41,7 +41,8 @@ TEST(ModuleCheck, PassLengthFollowsSpeedTempoLoopsAndDelays) {
     m.patterns[0].rows = 8;
     m.patterns.emplace_back();
     m.patterns[1].rows = 8;
-    for (auto [row, effect, param] : {std::tuple{2, 0xF, 3}, {4, 0xE, 0x60}, {5, 0xE, 0x61}, {6, 0xE, 0xE1}, {7, 0xF, 100}})
+    for (auto [row, effect, param] :
+         {std::tuple{2, 0xF, 3}, {4, 0xE, 0x60}, {5, 0xE, 0x61}, {6, 0xE, 0xE1}, {7, 0xF, 100}})
         xmw_set(m.patterns[1], 4, row, 1, {.effect = uint8_t(effect), .param = uint8_t(param)});
     m.orders = {0, 1, 0};
     m.restart = 1;
@@ -67,8 +68,10 @@ TEST(ModuleCheck, TrackerFilesAreTakenAsTheyAreOrRefusedByName) {
     old_layout.version = 0x0102;
     xmw_module silent = tone_module();
     silent.patterns[0].cells.clear();
-    const std::pair<const char*, std::vector<uint8_t>> cases[] = {
-        {"missing.xm", {}}, {"not_xm.xm", not_xm}, {"old_layout.xm", xmw_build(old_layout)}, {"silent.xm", xmw_build(silent)}};
+    const std::pair<const char*, std::vector<uint8_t>> cases[] = {{"missing.xm", {}},
+                                                                  {"not_xm.xm", not_xm},
+                                                                  {"old_layout.xm", xmw_build(old_layout)},
+                                                                  {"silent.xm", xmw_build(silent)}};
     for (const auto& [file, bytes] : cases) {
         EXPECT_FALSE(check_file(file, bytes, out, error)) << file;
         EXPECT_NE(error.find(::testing::TempDir() + "/" + file), std::string::npos) << error;

@@ -13,18 +13,24 @@
 TEST(ModuleComposer, NoteNamesFollowTrackerOctaves) {
     // A3 is the lowest note the magazine's bars show; C0 and B7 are the ends of the range; 0 rejects a
     // note below it, an unknown letter, a missing or a two-digit octave.
-    const std::pair<const char*, int> names[] = {{"C4", 49}, {"A3", 46}, {"C#4", 50}, {"Bb3", 47}, {"C0", 1},
-                                                 {"B7", 96}, {"Cb0", 0}, {"H4", 0},   {"C", 0},    {"C44", 0}};
+    const std::pair<const char*, int> names[] = {{"C4", 49}, {"A3", 46}, {"C#4", 50}, {"Bb3", 47},
+                                                 {"C0", 1},  {"B7", 96}, {"Cb0", 0},  {"H4", 0},
+                                                 {"C", 0},   {"C44", 0}};
     for (const auto& [name, number] : names) EXPECT_EQ(note_number(name), number) << name;
 }
 
 TEST(ModuleComposer, TrackTokensBecomeCellsAndEchoesRepeatLaterAndQuieter) {
     composition c = compose_begin("t", 2, 6, 125);
     const int p = compose_pattern(c, 8);
-    const auto cell = [&](int row, int ch) { return c.module.patterns[0].cells[static_cast<size_t>(row * 2 + ch)]; };
+    const auto cell = [&](int row, int ch) {
+        return c.module.patterns[0].cells[static_cast<size_t>(row * 2 + ch)];
+    };
     compose_track(c, p, 1, 2, "E5@40 . ^ | A5~ C4", 3, 12);
     // {note, instrument, volume, effect} on rows 2 to 6; a slide keeps the sounding sample.
-    const auto at = [&](int row) { return std::tuple(int{cell(row, 1).note}, int{cell(row, 1).instrument}, int{cell(row, 1).volume}, int{cell(row, 1).effect}); };
+    const auto at = [&](int row) {
+        return std::tuple(int{cell(row, 1).note}, int{cell(row, 1).instrument}, int{cell(row, 1).volume},
+                          int{cell(row, 1).effect});
+    };
     EXPECT_EQ(at(2), std::tuple(note_number("E6"), 3, 0x10 + 40, 0));
     EXPECT_EQ(at(3), std::tuple(0, 0, 0, 0));
     EXPECT_EQ(std::get<0>(at(4)), 97);
@@ -56,7 +62,8 @@ TEST(ModuleComposer, EveryLoopedSampleOfTheFourTunesJoinsSmoothly) {
                 int largest_step = 0;
                 for (uint32_t i = s.loop_start + 1; i < s.loop_start + s.loop_length; ++i)
                     largest_step = std::max(largest_step, std::abs(s.data[i] - s.data[i - 1]));
-                EXPECT_LE(std::abs(s.data[s.loop_start] - s.data[s.loop_start + s.loop_length - 1]), largest_step + 1);
+                EXPECT_LE(std::abs(s.data[s.loop_start] - s.data[s.loop_start + s.loop_length - 1]),
+                          largest_step + 1);
             }
         }
     }
@@ -70,6 +77,7 @@ TEST(ModuleComposer, PitchedSamplesHoldWholeCyclesOfMiddleC) {
               std::tuple(10u * synth_cycle, 9u * synth_cycle, static_cast<uint32_t>(synth_cycle)));
     int crossings = 0;
     for (uint32_t i = 0; i < pluck.loop_length; ++i)
-        crossings += pluck.data[pluck.loop_start + i] < 0 && pluck.data[pluck.loop_start + (i + 1) % pluck.loop_length] >= 0;
+        crossings += pluck.data[pluck.loop_start + i] < 0 &&
+                     pluck.data[pluck.loop_start + (i + 1) % pluck.loop_length] >= 0;
     EXPECT_EQ(crossings, 1);
 }

@@ -52,10 +52,12 @@ TEST(LineAssembler, NamesTheLineOfAMistake) {
 TEST(TuneNotation, EncodesLengthsInstrumentsRestsAndOrderLists) {
     std::string e;
     EXPECT_EQ(sid_encode_pattern("0:C4/4 -/4", e), (bytes{0x63, 0x80, 48, 0xA0, 0xFF}));
-    EXPECT_EQ(sid_encode_pattern("2:A4 . B4 . | 3:C5 Bb5", e), (bytes{0x61, 0x82, 57, 59, 0x60, 0x83, 60, 70, 0xFF}));
+    EXPECT_EQ(sid_encode_pattern("2:A4 . B4 . | 3:C5 Bb5", e),
+              (bytes{0x61, 0x82, 57, 59, 0x60, 0x83, 60, 70, 0xFF}));
     // A rest longer than 32 ticks becomes several rests.
     EXPECT_EQ(sid_encode_pattern("-/40", e), (bytes{0x7F, 0xA0, 0x67, 0xA0, 0xFF}));
-    EXPECT_EQ((std::vector<int>{sid_note_index("C0"), sid_note_index("C#4"), sid_note_index("B7"), sid_note_index("C8")}),
+    EXPECT_EQ((std::vector<int>{sid_note_index("C0"), sid_note_index("C#4"), sid_note_index("B7"),
+                                sid_note_index("C8")}),
               (std::vector<int>{0, 49, 95, -1}));
     // Order lists: entry 1 is the transpose at byte 1; entry 3 ("t-3") is at byte 3.
     EXPECT_EQ(sid_encode_orders("0 t+5 1 t-3 0 loop 1", 2, e), (bytes{0, 0xA5, 1, 0x9D, 0, 0xFF, 1}));
@@ -107,9 +109,18 @@ std::vector<int> after_each_frame(int n, F read) {
 sid_tune small_tune() {
     const sid_instrument pulse{.ad = 0x00, .sr = 0xF0};
     const sid_instrument chord{.wave1 = 0x81, .wave2 = 0x21, .ad = 0x00, .sr = 0xF0, .arpeggio = 0x47};
-    const sid_song song{.speed = 2, .orders = {"0 loop 0", "t+12 0 loop 1", "0 loop 0"}, .transpose = {0, 0, 2},
-                        .instrument_offset = {0, 0, 1}, .cutoff_min = 0x10, .cutoff_max = 0x12, .cutoff_speed = 1};
-    return {.name = "test", .author = {}, .released = {}, .instruments = {pulse, chord}, .patterns = {"0:C4/4 -/4"},
+    const sid_song song{.speed = 2,
+                        .orders = {"0 loop 0", "t+12 0 loop 1", "0 loop 0"},
+                        .transpose = {0, 0, 2},
+                        .instrument_offset = {0, 0, 1},
+                        .cutoff_min = 0x10,
+                        .cutoff_max = 0x12,
+                        .cutoff_speed = 1};
+    return {.name = "test",
+            .author = {},
+            .released = {},
+            .instruments = {pulse, chord},
+            .patterns = {"0:C4/4 -/4"},
             .songs = {song}};
 }
 
@@ -121,14 +132,16 @@ TEST(IntroPlayer, NotesTranspositionInstrumentOffsetAndRests) {
     const auto& v = machine.regs.voice;
     // Voice 2: order-list transpose. Voice 3: song transpose +2 and instrument 0 + 1: first frame
     // noise, then saw, arpeggio 0/+4/+7.
-    EXPECT_EQ((std::vector<int>{v[0].frequency, v[0].control, v[0].attack_decay, v[0].sustain_release, v[1].frequency,
-                                v[2].frequency, v[2].control}),
-              (std::vector<int>{sid_note_frequency(60), 0x41, 0x00, 0xF0, sid_note_frequency(72), sid_note_frequency(62), 0x81}));
+    EXPECT_EQ((std::vector<int>{v[0].frequency, v[0].control, v[0].attack_decay, v[0].sustain_release,
+                                v[1].frequency, v[2].frequency, v[2].control}),
+              (std::vector<int>{sid_note_frequency(60), 0x41, 0x00, 0xF0, sid_note_frequency(72),
+                                sid_note_frequency(62), 0x81}));
     const auto gate = [&] { return v[0].control & 1; };
     const auto voice_3 = [&] { return static_cast<int>(v[2].frequency); };
     play();
     EXPECT_EQ(std::tuple(int{v[2].control}, int{v[2].frequency}), std::tuple(0x21, sid_note_frequency(66)));
-    EXPECT_EQ(after_each_frame(2, voice_3), (std::vector<int>{sid_note_frequency(69), sid_note_frequency(62)}));
+    EXPECT_EQ(after_each_frame(2, voice_3),
+              (std::vector<int>{sid_note_frequency(69), sid_note_frequency(62)}));
     // Four ticks of two frames: the rest starts at frame 9 and releases the gate; the pattern loops and
     // frame 17 plays the note again.
     EXPECT_EQ(after_each_frame(5, gate), (std::vector<int>{1, 1, 1, 1, 0}));
@@ -166,7 +179,8 @@ TEST(IntroPlayer, SampleInstrumentsTriggerTheSampleChannel) {
     machine.sample.start = 0;
     play();
     const sample_channel& c = machine.sample;
-    EXPECT_EQ(std::tuple(c.active, c.end - c.start, c.period, c.repeat_count, machine.memory[static_cast<size_t>(c.start)]),
+    EXPECT_EQ(std::tuple(c.active, c.end - c.start, c.period, c.repeat_count,
+                         machine.memory[static_cast<size_t>(c.start)]),
               std::tuple(1, 100, 200, 0, 0x3C));
     machine.sample.address = 0;
     EXPECT_EQ(after_each_frame(3, [] { return machine.sample.address; }), (std::vector<int>{0, 0, 0}));
@@ -207,6 +221,7 @@ TEST(TunesMadeElsewhere, PlayingFilesAreTakenAsTheyAreOthersRefusedByName) {
                                        {write_temp("silent.sid", silent), "silent"},
                                        {testing::TempDir() + "missing.sid", "cannot open"}}) {
         EXPECT_TRUE(intro_tune_from_file(path, error).empty()) << path;
-        EXPECT_TRUE(error.find(path) != std::string::npos && error.find(reason) != std::string::npos) << error;
+        EXPECT_TRUE(error.find(path) != std::string::npos && error.find(reason) != std::string::npos)
+            << error;
     }
 }

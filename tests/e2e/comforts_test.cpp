@@ -45,7 +45,8 @@ TEST(WindowOption, ReachesTheBackendAsAFramedWindowAndTheRunEndsNormally) {
     const uint64_t magazine = start_whole_run(1);
     headless_push({magazine + 5, headless_event::key_down, vk_escape});
     EXPECT_EQ(run_with({"--window"}), 0);
-    EXPECT_EQ(std::tuple(headless_windowed(), display_state.windowed, display_state.borderless), std::tuple(1, 1, 0));
+    EXPECT_EQ(std::tuple(headless_windowed(), display_state.windowed, display_state.borderless),
+              std::tuple(1, 1, 0));
     EXPECT_EQ(headless_frame_count(), magazine + 5);  // the magazine ran its passes in the window
     EXPECT_EQ(headless_mode_switches(), 0);
 }
@@ -114,7 +115,8 @@ TEST_F(Comforts, MSilencesTheOutputWhileTheTuneAndItsHeardRowGoOnThenBringsItBac
         EXPECT_TRUE(headless_audio_settle());
         const std::vector<uint8_t> played = headless_audio_played();
         EXPECT_GT(played.size(), start + 44100);
-        return std::all_of(played.begin() + static_cast<std::ptrdiff_t>(start), played.end(), [](uint8_t b) { return b == 0; });
+        return std::all_of(played.begin() + static_cast<std::ptrdiff_t>(start), played.end(),
+                           [](uint8_t b) { return b == 0; });
     };
     for (int i = 0; i < 120; ++i) pass();
     EXPECT_FALSE(silent_over(60, [] {}));
@@ -226,7 +228,8 @@ TEST(CommandLine, HelpListsOptionsAndKeysAndVersionNamesTheIssue) {
     testing::internal::CaptureStdout();
     EXPECT_EQ(run_with({"--help"}), 0);
     const std::string help = testing::internal::GetCapturedStdout();
-    for (const char* word : {"--window", "--text N", "--version", "Alt+Enter", "Tab, Shift+Tab", "Enter, Space", "M "})
+    for (const char* word :
+         {"--window", "--text N", "--version", "Alt+Enter", "Tab, Shift+Tab", "Enter, Space", "M "})
         EXPECT_NE(help.find(word), std::string::npos) << word;
     testing::internal::CaptureStdout();
     EXPECT_EQ(run_with({"--version"}), 0);

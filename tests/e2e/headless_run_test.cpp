@@ -42,7 +42,8 @@ TEST(WholeRun, TheIntroLeadsToPage11WithTheArticlesMenuTune1AndGrunge) {
     EXPECT_EQ(kestravon_main(), 0);
     EXPECT_EQ(headless_frame_count(), magazine + 20);  // 20 magazine passes presented; Escape ended the 21st
     EXPECT_EQ(shell_state.end_line, expected_end_line(11));
-    EXPECT_EQ(std::tuple(shell_state.current_menu, shell_state.current_song, shell_state.current_skin), std::tuple(2, 1, 1));
+    EXPECT_EQ(std::tuple(shell_state.current_menu, shell_state.current_song, shell_state.current_skin),
+              std::tuple(2, 1, 1));
     EXPECT_GT(shell_state.ticker_pos, 1);
     EXPECT_EQ(viewer_state.entry_marked[11], 1);
     EXPECT_EQ(std::tuple(display_state.windowed, display_state.close_on_escape), std::tuple(0, 0));
@@ -52,7 +53,8 @@ TEST(WholeRun, TheIntroLeadsToPage11WithTheArticlesMenuTune1AndGrunge) {
     ASSERT_GE(headless_audio_opened(), 2);
     EXPECT_EQ(headless_audio_format(0).nChannels, 1);
     EXPECT_EQ(headless_audio_format(headless_audio_opened() - 1).nChannels, 2);
-    EXPECT_EQ(std::tuple(headless_audio_open_now(), xm_channel_count(), headless_open()), std::tuple(0, 0, false));
+    EXPECT_EQ(std::tuple(headless_audio_open_now(), xm_channel_count(), headless_open()),
+              std::tuple(0, 0, false));
     // The last frame starts from the 'Grunge' picture.
     uint32_t corner;
     std::memcpy(&corner, &headless_last_frame()[static_cast<size_t>(590 * headless_pitch() + 8)], 4);
@@ -122,7 +124,8 @@ TEST(WholeRun, QuitSignalsAndCloseRequestsEndIntroOrMagazineThroughTheNormalShut
             EXPECT_EQ(kestravon_main(), 0);
             EXPECT_LE(headless_frame_count(), in_intro ? opening + 12 : magazine + 7);
             EXPECT_EQ(headless_audio_opened(), in_intro ? 1 : 2);  // the intro's tune, then tune 1
-            EXPECT_EQ(std::tuple(headless_audio_open_now(), xm_channel_count(), headless_open()), std::tuple(0, 0, false));
+            EXPECT_EQ(std::tuple(headless_audio_open_now(), xm_channel_count(), headless_open()),
+                      std::tuple(0, 0, false));
         }
     }
 }

@@ -11,7 +11,9 @@
 // Read through the intro's per-column ink masks (bit r = row r).
 TEST(BigFont, EveryGlyphButSpaceHasInkAndLeavesItsGap) {
     build_big_font();
-    const auto ink = [](int code) { return &intro_state.big_font_ink[static_cast<size_t>(32 * code - 1024)]; };
+    const auto ink = [](int code) {
+        return &intro_state.big_font_ink[static_cast<size_t>(32 * code - 1024)];
+    };
     for (int c = 32; c <= 90; ++c) {
         int cells = 0;
         for (int x = 0; x < 28; ++x) cells += std::popcount(ink(c)[x]);

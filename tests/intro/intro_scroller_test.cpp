@@ -26,11 +26,14 @@ TEST(ScrollText, SpacesThenThePiecesWithSevenMarkersAndUpperCaseNames) {
     fresh_intro();
     const std::string& t = intro_state.scroll_text;
     EXPECT_EQ(t.substr(0, 77), std::string(66, ' ') + "a     ** WE");
-    EXPECT_TRUE(t.ends_with("WE HOPE YOU ENJOY IT      *******************************************************"));
+    EXPECT_TRUE(
+        t.ends_with("WE HOPE YOU ENJOY IT      *******************************************************"));
     // Pauses at the welcome, the title, both groups and the three credits; no other lower case, so
     // a name such as the second group's cannot pause the scroller halfway.
     EXPECT_EQ(std::count(t.begin(), t.end(), 'a'), 7);
-    EXPECT_EQ(std::count_if(t.begin(), t.end(), [](char c) { return std::islower(static_cast<unsigned char>(c)); }), 7);
+    EXPECT_EQ(
+        std::count_if(t.begin(), t.end(), [](char c) { return std::islower(static_cast<unsigned char>(c)); }),
+        7);
 }
 
 TEST(Scroller, AdvancesPastMinus32AtMostFivePixelsAFrameWrapsPausesAtMarkersAndDrawsFromTheIndex) {

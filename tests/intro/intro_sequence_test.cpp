@@ -102,7 +102,8 @@ TEST(IntroRun, FortyMillisecondFramesThenAClickAndThreeSecondsOfNoise) {
     headless_push({80, headless_event::mouse_down});
     run_intro();
     EXPECT_GT(intro_state.frames_drawn, 10u);
-    EXPECT_TRUE(std::abs(intro_state.step - 10.0) < 1e-6 && std::abs(intro_state.phase - 2.0 * static_cast<double>(intro_state.frames_drawn)) < 1e-6);
+    EXPECT_TRUE(std::abs(intro_state.step - 10.0) < 1e-6 &&
+                std::abs(intro_state.phase - 2.0 * static_cast<double>(intro_state.frames_drawn)) < 1e-6);
     // The loop began at the pause deadline and lasted phase / 50 seconds; noise and 10 ms followed.
     const double closing = headless_time() - (intro_state.pause_deadline + intro_state.phase / 50.0);
     EXPECT_TRUE(closing >= 3.01 && closing < 3.01 + 6 * 0.04 + 1e-9) << closing;
@@ -127,6 +128,7 @@ TEST(IntroRun, TheSceneStartsOnBlackShowsItsLinesAndMoves) {
     // The scene's first frame is drawn on black and the gradient, not over the opening noise.
     for (int y = 1; y <= 20; ++y)  // stars begin below
         for (int x = 0; x < 800; x += 7)
-            ASSERT_EQ(surface_pixel(headless_frame(opening), x, y), static_cast<uint32_t>(150 - 3 * (y - 1))) << y;
+            ASSERT_EQ(surface_pixel(headless_frame(opening), x, y), static_cast<uint32_t>(150 - 3 * (y - 1)))
+                << y;
     EXPECT_NE(scene, headless_frame(last - 6));
 }

@@ -35,7 +35,8 @@ TEST(IntroTables, AtPhaseZeroAndTen) {
     EXPECT_EQ(s.scroller_gradient[9], scroller_9);      // only the lines' gradient moves
     // The reflection fades out over the last rows (f = 0.04 at 585), black from entry 588 on.
     EXPECT_LE(s.reflection_gradient[585] & 0xFF, 6u);
-    EXPECT_TRUE(std::all_of(&s.reflection_gradient[588], &s.reflection_gradient[631], [](uint32_t c) { return c == 0; }));
+    EXPECT_TRUE(std::all_of(&s.reflection_gradient[588], &s.reflection_gradient[631],
+                            [](uint32_t c) { return c == 0; }));
 }
 
 TEST(TitleLines, CentredEmbossedAndKeptInsideTheirRowAtTheRightEdge) {
@@ -56,7 +57,8 @@ TEST(TitleLines, CentredEmbossedAndKeptInsideTheirRowAtTheRightEdge) {
     // row, shadow down and right.
     clear_framebuffer(0);
     draw_big_glyph(big_glyph_column('H'), 100, 200);
-    EXPECT_EQ(pixels({{99, 199}, {100, 210}, {108, 228}}), (colours{0xFFFFFF, intro_state.line_gradient[210], 0x444444}));
+    EXPECT_EQ(pixels({{99, 199}, {100, 210}, {108, 228}}),
+              (colours{0xFFFFFF, intro_state.line_gradient[210], 0x444444}));
     // Drawn at 772, glyph column 27 is frame column 799; its shadow would land in column 800, the
     // next row's first pixel.
     clear_framebuffer(0);
@@ -67,7 +69,8 @@ TEST(TitleLines, CentredEmbossedAndKeptInsideTheirRowAtTheRightEdge) {
     // the row above.
     clear_framebuffer(0);
     draw_big_glyph(big_glyph_column('H'), -3, 300);
-    EXPECT_EQ(pixels({{0, 309}, {1, 310}, {799, 309}}), (colours{0xFFFFFF, intro_state.line_gradient[310], 0}));
+    EXPECT_EQ(pixels({{0, 309}, {1, 310}, {799, 309}}),
+              (colours{0xFFFFFF, intro_state.line_gradient[310], 0}));
 }
 
 TEST(WaveGlyph, BendsAlongTheWaveWithAnUpsideDownReflection) {

@@ -145,7 +145,8 @@ TEST_F(WaveHeadless, HeadersPlayInOrderWithoutGapsAndCompleteWhenTheClockPassesT
     EXPECT_EQ(headless_audio_played(), concat({&a, &b, &c}));
     EXPECT_EQ(r.done(), (std::vector<WAVEHDR*>{&a.header, &b.header, &c.header}));
     EXPECT_EQ(waveOutClose(device), MMSYSERR_NOERROR);
-    ASSERT_TRUE(r.events.size() == 5u && r.events.front().message == WOM_OPEN && r.events.back().message == WOM_CLOSE);
+    ASSERT_TRUE(r.events.size() == 5u && r.events.front().message == WOM_OPEN &&
+                r.events.back().message == WOM_CLOSE);
     for (const event& e : r.events) EXPECT_FALSE(e.on_caller);
     EXPECT_EQ(r.events[1].flags & (WHDR_DONE | WHDR_INQUEUE | WHDR_PREPARED), WHDR_DONE | WHDR_PREPARED);
 }
@@ -181,7 +182,8 @@ TEST_F(WaveHeadless, ResetReturnsEveryHeaderOnTheCallerBeforeItReturnsAndStopsPl
     // All three came on this thread, marked done and out of the queue.
     EXPECT_EQ(r.done(), (std::vector<WAVEHDR*>{&a.header, &b.header, &c.header}));
     for (const event& e : r.events)
-        EXPECT_TRUE(e.message != WOM_DONE || (e.on_caller && (e.flags & (WHDR_DONE | WHDR_INQUEUE)) == WHDR_DONE));
+        EXPECT_TRUE(e.message != WOM_DONE ||
+                    (e.on_caller && (e.flags & (WHDR_DONE | WHDR_INQUEUE)) == WHDR_DONE));
     EXPECT_EQ(position(device), 0u);
     advance(0.1);
     EXPECT_EQ(headless_audio_played().size(), 440u);  // 5 ms were heard

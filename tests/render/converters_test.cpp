@@ -30,9 +30,12 @@ void table_pixel(surface_layout l, uint32_t p, uint8_t* d) {
 TEST(Converters, LayoutIsChosenByBitsAndMasks) {
     // A palette format or an unknown mask set has no converter (count stands for none).
     const std::tuple<int, uint32_t, uint32_t, uint32_t, surface_layout> cases[] = {
-        {32, 0xFF0000, 0xFF00, 0xFF, surface_layout::xrgb32}, {24, 0xFF, 0xFF00, 0xFF0000, surface_layout::rgb24},
-        {16, 0x001F, 0x03E0, 0x7C00, surface_layout::bgr555}, {8, 0, 0, 0, surface_layout::count},
-        {16, 0x0F00, 0x00F0, 0x000F, surface_layout::count},  {32, 0xFF0000, 0xFF00, 0xFF00, surface_layout::count}};
+        {32, 0xFF0000, 0xFF00, 0xFF, surface_layout::xrgb32},
+        {24, 0xFF, 0xFF00, 0xFF0000, surface_layout::rgb24},
+        {16, 0x001F, 0x03E0, 0x7C00, surface_layout::bgr555},
+        {8, 0, 0, 0, surface_layout::count},
+        {16, 0x0F00, 0x00F0, 0x000F, surface_layout::count},
+        {32, 0xFF0000, 0xFF00, 0xFF00, surface_layout::count}};
     for (const auto& [bits, r, g, b, want] : cases) {
         surface_layout l = surface_layout::count;
         EXPECT_EQ(surface_layout_for(bits, r, g, b, &l), want != surface_layout::count) << bits;
@@ -71,7 +74,8 @@ TEST(Converters, BothBuildsFollowTheTableForEveryLengthAndWriteNothingPastTheRow
         for (bool avx2 : {false, true}) {
             for (int n : {0, 1, 2, 3, 4, 5, 7, 8, 9, 15, 16, 17, 63, 64, 65, 799, 800}) {
                 std::vector<uint8_t> want(800 * 4 + 16, 0x5A), got(want);
-                for (int i = 0; i < n; ++i) table_pixel(l, src[static_cast<size_t>(i)], &want[static_cast<size_t>(i * bytes)]);
+                for (int i = 0; i < n; ++i)
+                    table_pixel(l, src[static_cast<size_t>(i)], &want[static_cast<size_t>(i * bytes)]);
                 vector_row_converter(l, avx2)(src.data(), got.data(), n);
                 ASSERT_EQ(got, want) << "layout " << li << " count " << n << " avx2 " << avx2;
             }

@@ -63,8 +63,11 @@ TEST_F(Display, PresentConvertsEveryRowAndKeepsRowEndsUntouched) {
     EXPECT_EQ(display_present(frame.data()), 1);
     const auto& s = headless_last_frame();
     ASSERT_EQ(s.size(), 1700u * 600u);
-    auto px = [&](int x, int y) { return static_cast<uint16_t>(s[y * 1700 + 2 * x] | s[y * 1700 + 2 * x + 1] << 8); };
-    EXPECT_EQ(std::tuple(px(0, 0), px(1, 0), px(5, 300), px(799, 599)), std::tuple(0xF800, 0x8410, 0x8410, 0x001F));
+    auto px = [&](int x, int y) {
+        return static_cast<uint16_t>(s[y * 1700 + 2 * x] | s[y * 1700 + 2 * x + 1] << 8);
+    };
+    EXPECT_EQ(std::tuple(px(0, 0), px(1, 0), px(5, 300), px(799, 599)),
+              std::tuple(0xF800, 0x8410, 0x8410, 0x001F));
     for (int y : {0, 1, 599})
         for (int i = 1600; i < 1700; ++i) ASSERT_EQ(s[y * 1700 + i], 0xCD) << y;  // the backend's fill
 }
@@ -93,11 +96,13 @@ TEST_F(Display, MouseButtonAndWheelInput) {
     headless_push({0, headless_event::mouse_move, 123, 456});
     headless_push({0, headless_event::mouse_down});
     display_present(frame.data());
-    EXPECT_EQ(std::tuple(display_mouse_x(), display_mouse_y(), display_left_button()), std::tuple(123, 456, 1));
+    EXPECT_EQ(std::tuple(display_mouse_x(), display_mouse_y(), display_left_button()),
+              std::tuple(123, 456, 1));
     headless_push({1, headless_event::mouse_up});
     headless_push({1, headless_event::wheel, -3});
     display_present(frame.data());
-    EXPECT_EQ(std::tuple(display_left_button(), display_wheel()), std::tuple(0, -3));  // the counter goes negative
+    EXPECT_EQ(std::tuple(display_left_button(), display_wheel()),
+              std::tuple(0, -3)); // the counter goes negative
     headless_push({2, headless_event::wheel, 1});
     display_present(frame.data());
     EXPECT_EQ(display_wheel(), -2);

@@ -52,7 +52,8 @@ TEST_F(Draw, FixedBarLinesDrawLengthPixelsOnThreeRows) {
 
 TEST_F(Draw, RainbowBar) {
     draw_bar_line(100, 20, 0, 8, 0.0);  // length 0: one pixel per row
-    // At phase 0, pixel 0: red 125, green round(124 sin 0.96 + 125) = 227, blue round(124 sin 2.47 + 125) = 202.
+    // At phase 0, pixel 0: red 125, green round(124 sin 0.96 + 125) = 227, blue round(124 sin 2.47 + 125) =
+    // 202.
     EXPECT_EQ(at(20, 100), (125u << 16) | (227u << 8) | 202u);
     // The rows around it: 65, round(64 sin 0.96 + 65) = 117, round(64 sin 2.47 + 65) = 105.
     EXPECT_EQ(at(20, 99), (65u << 16) | (117u << 8) | 105u);

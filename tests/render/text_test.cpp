@@ -56,7 +56,8 @@ TEST_F(Text, ColourTableGroupsDivisorsAndRounding) {
         {7, 20, rgb(170, 0, 4)},  {7, 23, rgb(170, 47, 1)}, {7, 26, rgb(51, 47, 4)},  {7, 30, rgb(89, 50, 2)},
         {9, 22, rgb(15, 10, 2)},  {9, 25, rgb(4, 10, 5)},   {9, 28, rgb(10, 15, 4)},  {7, 31, 0},
         {255, 31, 0},             {0, 0, 0}};
-    for (const auto& [level, tint, value] : entries) EXPECT_EQ(colour(level, tint), value) << level << " " << tint;
+    for (const auto& [level, tint, value] : entries)
+        EXPECT_EQ(colour(level, tint), value) << level << " " << tint;
 }
 
 TEST_F(Text, ClippedGlyphIsTransparentPlacedByItsCellAndClippedInclusively) {

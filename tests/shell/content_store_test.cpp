@@ -23,8 +23,9 @@ TEST(LoadPage, EndLineComesFromTheLastMarkerOrIs4999WithoutOne) {
 
     // {page, end line}: the last marker counts, lines past it are unpacked though never shown, the
     // marker's own line keeps what the previous page left there and the other lines are emptied.
-    const std::tuple<int, int, int, char> pages_in_turn[] = {{4, 1391, 0, 'l'}, {18, 276, 277, 'a'}, {19, 4999, 0, 'n'},
-                                                             {7, 3, 1, 'n'},    {7, 3, 100, 0},       {20, 4999, 0, 0}};
+    const std::tuple<int, int, int, char> pages_in_turn[] = {{4, 1391, 0, 'l'},  {18, 276, 277, 'a'},
+                                                             {19, 4999, 0, 'n'}, {7, 3, 1, 'n'},
+                                                             {7, 3, 100, 0},     {20, 4999, 0, 0}};
     for (const auto& [page, end, line, first] : pages_in_turn) {
         load_page(page);
         EXPECT_EQ(shell_state.end_line, end) << page;
@@ -46,10 +47,13 @@ TEST(LoadPage, UnpacksTextTintsStylesAndRulesColumnByColumn) {
 
     // {column, char, tint, style} of line 0: column 0 is empty; '1', '9', 'A', 'V' are tints 1, 9, 10, 31;
     // a space, lower case and 'W' (past 'V') read as 1; column 80 has no style character.
-    const std::tuple<int, int, int, int> line0[] = {{0, 0, 1, 0},   {1, 'X', 1, 2}, {2, '-', 9, 1}, {3, '-', 10, 2},
-                                                    {4, '-', 31, 2}, {5, '-', 1, 2}, {6, '-', 1, 2}, {80, '-', 1, 0}};
+    const std::tuple<int, int, int, int> line0[] = {{0, 0, 1, 0},    {1, 'X', 1, 2},  {2, '-', 9, 1},
+                                                    {3, '-', 10, 2}, {4, '-', 31, 2}, {5, '-', 1, 2},
+                                                    {6, '-', 1, 2},  {80, '-', 1, 0}};
     for (auto [col, ch, tint, style] : line0)
-        EXPECT_EQ(std::tuple(int{view_char(0, col)}, int{view_tint(0, col)}, int{view_style(0, col)}), std::tuple(ch, tint, style)) << col;
+        EXPECT_EQ(std::tuple(int{view_char(0, col)}, int{view_tint(0, col)}, int{view_style(0, col)}),
+                  std::tuple(ch, tint, style))
+            << col;
     EXPECT_EQ(view_rule_style(0), 8);
     EXPECT_EQ(view_char(1, 5), 't');
     EXPECT_EQ(view_char(1, 6), 0);

@@ -17,7 +17,8 @@ TEST_F(FrameLoop, PointerSampleClampsToTheScreenAndLatchesUntilRelease) {
     display_window_proc({display_message_kind::left_down, 0, 0});
     shell_state.click_latched = 1;
     read_mouse_and_keys();
-    EXPECT_EQ(std::tuple(shell_state.mouse_x, shell_state.mouse_y, shell_state.mouse_button), std::tuple(789, 1, 1));
+    EXPECT_EQ(std::tuple(shell_state.mouse_x, shell_state.mouse_y, shell_state.mouse_button),
+              std::tuple(789, 1, 1));
     EXPECT_EQ(shell_state.click_latched, 1);  // still held
     display_window_proc({display_message_kind::left_up, 0, 0});
     read_mouse_and_keys();

@@ -52,14 +52,16 @@ struct fixture_pages {
     }
 };
 
-// Fixture skins: every pixel is palette index 0x40; 'Grunge' maps index i to grey i, 'Carbon' to (i, i, 255 - i).
+// Fixture skins: every pixel is palette index 0x40; 'Grunge' maps index i to grey i, 'Carbon' to (i, i, 255 -
+// i).
 constexpr uint8_t fixture_background_level = 0x40;
 inline const unsigned char (*fixture_skins())[skin_image_bytes] {
     static std::vector<unsigned char> images = [] {
         std::vector<unsigned char> bytes(2 * skin_image_bytes, fixture_background_level);
         for (size_t i = 0; i < 256; ++i) {
             for (size_t c = 0; c < 3; ++c) bytes[3 * i + c] = static_cast<unsigned char>(i);
-            bytes[skin_image_bytes + 3 * i] = bytes[skin_image_bytes + 3 * i + 1] = static_cast<unsigned char>(i);
+            bytes[skin_image_bytes + 3 * i] = bytes[skin_image_bytes + 3 * i + 1] =
+                static_cast<unsigned char>(i);
             bytes[skin_image_bytes + 3 * i + 2] = static_cast<unsigned char>(255 - i);
         }
         return bytes;

@@ -66,9 +66,11 @@ TEST_F(cpu, decoding_addressing_wraps_flags_write_back_and_branches) {
     for (const op_case& c : cases) {
         std::tie(m.memory[c.at], m.a, m.x, m.y, m.p) = std::tie(c.before, c.a, c.x, c.y, c.p);
         step(c.code);
-        const auto pc = static_cast<uint16_t>(c.pc_out < 0 ? 0x0200 + c.code.size() : static_cast<size_t>(c.pc_out));
-        EXPECT_EQ(std::tuple(int{m.a}, int{m.p}, int{m.memory[c.at]}, m.pc), std::tuple(int{c.a_out}, int{c.p_out}, int{c.after}, pc))
-            << std::hex << int(c.code[0]) << " a=" << int(c.a);  // A, P, the byte, PC
+        const auto pc =
+            static_cast<uint16_t>(c.pc_out < 0 ? 0x0200 + c.code.size() : static_cast<size_t>(c.pc_out));
+        EXPECT_EQ(std::tuple(int{m.a}, int{m.p}, int{m.memory[c.at]}, m.pc),
+                  std::tuple(int{c.a_out}, int{c.p_out}, int{c.after}, pc))
+            << std::hex << int(c.code[0]) << " a=" << int(c.a); // A, P, the byte, PC
     }
 }
 

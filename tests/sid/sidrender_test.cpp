@@ -23,12 +23,14 @@ TEST(sidrender, renders_the_song_through_the_frame_routine_and_refuses_bad_input
     fs::create_directories(dir);
     const auto path = [&](const char* name) { return (dir / name).string(); };
     const auto write = [&](const char* name, const std::vector<uint8_t>& bytes) {
-        std::ofstream(path(name), std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), std::ssize(bytes));
+        std::ofstream(path(name), std::ios::binary)
+            .write(reinterpret_cast<const char*>(bytes.data()), std::ssize(bytes));
         return path(name);
     };
     std::string out, err, wav;
     const auto run = [&](const std::string& args) {
-        const int status = std::system((SIDRENDER_PATH " " + args + " >" + path("out") + " 2>" + path("err")).c_str());
+        const int status =
+            std::system((SIDRENDER_PATH " " + args + " >" + path("out") + " 2>" + path("err")).c_str());
         tool_read_text(path("out").c_str(), out);
         tool_read_text(path("err").c_str(), err);
         return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
@@ -50,8 +52,9 @@ TEST(sidrender, renders_the_song_through_the_frame_routine_and_refuses_bad_input
     std::vector<uint8_t> bad = tune;
     bad[1] = 'X';
     const std::string to = " " + path("bad.wav"), missing = path("missing.sid");
-    for (const std::string& args : {write("bad.sid", bad) + to, missing + to, "--seconds x " + missing + to,
-                                    "--seconds 48696 " + missing + to, "--seconds 99999999999 " + missing + to}) {
+    for (const std::string& args :
+         {write("bad.sid", bad) + to, missing + to, "--seconds x " + missing + to,
+          "--seconds 48696 " + missing + to, "--seconds 99999999999 " + missing + to}) {
         EXPECT_EQ(run(args), 1) << args;
         EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << args;
         EXPECT_TRUE(!args.starts_with("--seconds ") || err.find("--seconds") != std::string::npos) << err;

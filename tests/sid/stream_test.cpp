@@ -42,7 +42,8 @@ TEST_F(stream, buffers_alternate_and_refill_with_the_following_frames) {
     const std::vector<int16_t> expected = reference_frames(tune, 1, 3 * sid_buffer_frames);
     ASSERT_GE(played.size(), 2 * expected.size());
     for (size_t i = 0; i < expected.size(); ++i)
-        ASSERT_EQ(static_cast<int16_t>(played[2 * i] | played[2 * i + 1] << 8), expected[i]) << "frame " << i / 882 + 1;
+        ASSERT_EQ(static_cast<int16_t>(played[2 * i] | played[2 * i + 1] << 8), expected[i])
+            << "frame " << i / 882 + 1;
 
     // The stream goes on by itself; the tune's play routine ran once per frame rendered.
     play(1.0);
@@ -59,7 +60,8 @@ TEST_F(stream, start_without_resume_stays_paused_and_stops_are_harmless) {
     start(0, false);
     play(1.0);
     // Nothing played; the play routine ran for the two queued buffers only.
-    EXPECT_TRUE(headless_audio_played().empty() && sid_player_state.machine.memory[sidtune_play_counter] == 16);
+    EXPECT_TRUE(headless_audio_played().empty() &&
+                sid_player_state.machine.memory[sidtune_play_counter] == 16);
     sid_player_stop();
     sid_player_resume();
     EXPECT_EQ(headless_audio_open_now(), 0);

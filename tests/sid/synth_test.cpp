@@ -112,7 +112,7 @@ TEST(synth, hard_sync_and_ring_modulation_follow_the_previous_voice) {
         regs(*r, {{24, 0x0F}, {4 + 7 * v, 0x15}, {7 * s, 1}});
         r->voice[v].phase_counter = 0x3000000u;
         r->voice[s].phase_counter = 0x7FFFFFFu;
-        EXPECT_EQ(render(*r, 2), (std::vector<int16_t>{int16_t(first), -1800})) << v;  // $9F: 1740, $60: -1800
+        EXPECT_EQ(render(*r, 2), (std::vector<int16_t>{int16_t(first), -1800})) << v; // $9F: 1740, $60: -1800
     }
 }
 
@@ -125,7 +125,8 @@ TEST(synth, envelope_phases_follow_the_step_tables) {
     render(*m, 1);
     EXPECT_EQ(v.envelope_level, 0xFFFFFF);
     render(*m, 543);  // decay to sustain: ceil($7FFFFF / 15468)
-    EXPECT_EQ(std::pair(v.envelope_level, v.envelope_phase), (std::pair<int32_t, uint8_t>(0x800000, envelope_sustain)));
+    EXPECT_EQ(std::pair(v.envelope_level, v.envelope_phase),
+              (std::pair<int32_t, uint8_t>(0x800000, envelope_sustain)));
 
     // A gate-on write while sounding does not restart; off then on restarts from the current level.
     regs(*m, {{4, 0x01}});
@@ -185,7 +186,8 @@ TEST(synth, band_and_high_pass_step_responses_follow_the_resonance) {
         auto m = quiet_machine();
         hold_voice(*m, 2);
         regs(*m, {{23, 0x04 | resonance << 4}, {21, 0x07}, {22, 0xFF}, {24, mode | 0x0F}});
-        EXPECT_EQ(render(*m, 2), (std::vector<int16_t>{476 * 15, int16_t(second * 15)})) << resonance << " " << mode;
+        EXPECT_EQ(render(*m, 2), (std::vector<int16_t>{476 * 15, int16_t(second * 15)}))
+            << resonance << " " << mode;
     }
 }
 
@@ -209,9 +211,17 @@ struct sample_channel_test : ::testing::Test {
     sid_machine& m = *mp;
     void trigger(uint32_t start, uint32_t end, uint32_t period, uint32_t order, uint32_t repeats,
                  uint32_t repeat_at, uint32_t value = 0xFF) {
-        for (auto [at, v] : {std::pair<uint16_t, uint32_t>{0xD41E, start}, {0xD41F, start >> 8}, {0xD43D, end},
-                             {0xD43E, end >> 8}, {0xD45D, period}, {0xD45E, period >> 8}, {0xD47D, order},
-                             {0xD43F, repeats}, {0xD47E, repeat_at}, {0xD47F, repeat_at >> 8}, {0xD41D, value}})
+        for (auto [at, v] : {std::pair<uint16_t, uint32_t>{0xD41E, start},
+                             {0xD41F, start >> 8},
+                             {0xD43D, end},
+                             {0xD43E, end >> 8},
+                             {0xD45D, period},
+                             {0xD45E, period >> 8},
+                             {0xD47D, order},
+                             {0xD43F, repeats},
+                             {0xD47E, repeat_at},
+                             {0xD47F, repeat_at >> 8},
+                             {0xD41D, value}})
             sample_channel_write(m, at, static_cast<uint8_t>(v));
     }
     std::vector<int32_t> mix(int n) {

@@ -40,7 +40,9 @@ TEST_F(Menus, EveryEntryOpensItsPageWithItsWipesOnceAndAloneIsMarked) {
             continue;
         }
         EXPECT_EQ(frames, 150u) << entry;
-        EXPECT_EQ(shell_state.end_line, counts[static_cast<size_t>(entry)] ? counts[static_cast<size_t>(entry)] : 4999) << entry;
+        EXPECT_EQ(shell_state.end_line,
+                  counts[static_cast<size_t>(entry)] ? counts[static_cast<size_t>(entry)] : 4999)
+            << entry;
         EXPECT_EQ(std::accumulate(viewer_state.entry_marked.begin(), viewer_state.entry_marked.end(), 0), 1);
         EXPECT_EQ(viewer_state.entry_marked[static_cast<size_t>(entry)], 1) << entry;
     }
@@ -84,12 +86,18 @@ TEST_F(Menus, RulesHelpAndExitButtonsFormARadioGroupAndClearMarks) {
 
 TEST_F(Menus, GlowRisesBySevenAndFallsByThreeAndStopsWhileLatched) {
     // {mouse x, latched, frames, glow of button 4 after, pointer kind}: over the rules button, then away.
-    const int steps[][5] = {{700, 0, 2, 17, 2}, {700, 0, 30, 125, 2}, {700, 1, 1, 122, 2}, {400, 1, 1, 119, 1}, {400, 1, 60, 0, 1}};
+    const int steps[][5] = {{700, 0, 2, 17, 2},
+                            {700, 0, 30, 125, 2},
+                            {700, 1, 1, 122, 2},
+                            {400, 1, 1, 119, 1},
+                            {400, 1, 60, 0, 1}};
     for (const auto& [x, latched, frames, glow, kind] : steps) {
         set_pointer(x, 70);
         shell_state.click_latched = latched;
         for (int i = 0; i < frames; ++i) draw_buttons();
-        EXPECT_EQ(std::tuple(viewer_state.button_glow[4], int{shell_state.pointer_kind}), std::tuple(glow, kind)) << x << " " << frames;
+        EXPECT_EQ(std::tuple(viewer_state.button_glow[4], int{shell_state.pointer_kind}),
+                  std::tuple(glow, kind))
+            << x << " " << frames;
     }
 }
 

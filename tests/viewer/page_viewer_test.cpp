@@ -39,7 +39,8 @@ TEST_F(PageViewer, ArrowsMoveSixPixelsAFrameAndTheWheelFourLinesANotchWithinTheL
     for (const auto& [counter, top] : steps) {
         display_state.wheel = counter;
         scroll(1);
-        EXPECT_EQ(std::tuple(shell_state.top_line, shell_state.fine_offset), std::tuple(top, fine)) << counter;
+        EXPECT_EQ(std::tuple(shell_state.top_line, shell_state.fine_offset), std::tuple(top, fine))
+            << counter;
     }
     // A short page moves neither way.
     load_page(7);
@@ -56,13 +57,15 @@ TEST_F(PageViewer, DraggingOnPage4FollowsThePointerAndIgnoresTheLatch) {
     s.click_latched = 1;
     // {skin, x, y, button, then top_line, dragging, pointer kind}: still dragging outside the zone until
     // the button goes up; 'Carbon' shifts the zone right by 5 (10 * 1359 / 352 is nearest 39).
-    const int steps[][7] = {{1, 780, 201, 1, 4, 1, 1},     {1, 780, 560, 1, 1358, 1, 1}, {1, 100, 300, 1, 386, 1, 1},
-                            {1, 100, 300, 0, 386, 0, 1},   {2, 785, 300, 0, 386, 0, 2},  {2, 785, 210, 1, 39, 1, 1}};
+    const int steps[][7] = {{1, 780, 201, 1, 4, 1, 1},   {1, 780, 560, 1, 1358, 1, 1},
+                            {1, 100, 300, 1, 386, 1, 1}, {1, 100, 300, 0, 386, 0, 1},
+                            {2, 785, 300, 0, 386, 0, 2}, {2, 785, 210, 1, 39, 1, 1}};
     for (const auto& [skin, x, y, button, top, dragging, kind] : steps) {
         s.current_skin = skin;
         set_pointer(x, y, button);
         drag_scrollbar();
-        EXPECT_EQ(std::tuple(s.top_line, s.dragging, int{s.pointer_kind}), std::tuple(top, dragging, kind)) << x << "," << y;
+        EXPECT_EQ(std::tuple(s.top_line, s.dragging, int{s.pointer_kind}), std::tuple(top, dragging, kind))
+            << x << "," << y;
     }
     // A page of 33 lines draws no thumb and does not drag.
     load_page(7);
@@ -89,7 +92,8 @@ TEST_F(PageViewer, RuleBarsStopAtTheEndLineInnerRowsPaintWholeCellsAndEdgeRowsAr
     // Page 1: 32 lines of 'M', a green bar on line 2, its end marker in row 32 keeping page 2's red code.
     pages = fixture_pages{};
     for (int i = 0; i < 40; ++i) pages.add(2, "", std::string(80, '1'), std::string(80, '1'), "2");
-    for (int i = 0; i < 32; ++i) pages.add(1, std::string(80, 'M'), std::string(80, '1'), std::string(80, '1'), i == 2 ? "3" : "0");
+    for (int i = 0; i < 32; ++i)
+        pages.add(1, std::string(80, 'M'), std::string(80, '1'), std::string(80, '1'), i == 2 ? "3" : "0");
     pages.add(1, "<END>");
     create_content_tables();
     fill_page_tables(pages.finish());
@@ -128,18 +132,22 @@ TEST_F(PageViewer, AWipeTakes75FramesEachWayWhileTheTickerAndTheNoteBarsMoveOn) 
     shell_state.fine_offset = 7;
     open_page(14);
     EXPECT_EQ(headless_frame_count(), 150u);
-    EXPECT_EQ(std::tuple(shell_state.end_line, shell_state.top_line, shell_state.fine_offset), std::tuple(88, 0, 0));
+    EXPECT_EQ(std::tuple(shell_state.end_line, shell_state.top_line, shell_state.fine_offset),
+              std::tuple(88, 0, 0));
     auto at = [](uint64_t frame, int x, int y) {
         uint32_t p;
         std::memcpy(&p, &headless_frame(frame)[static_cast<size_t>(y * headless_pitch() + 4 * x)], 4);
         return p & 0xFFFFFFu;
     };
     constexpr uint32_t grey = 0x404040;
-    // First frame: one stripe at each edge. Widest: every other column to the far side. Last: back at the edges.
+    // First frame: one stripe at each edge. Widest: every other column to the far side. Last: back at the
+    // edges.
     const std::tuple<uint64_t, int, int, uint32_t> wipe[] = {
-        {0, 20, 400, 0},      {0, 767, 400, 0},     {0, 700, 400, grey}, {74, 700, 400, 0}, {74, 21, 400, grey},
-        {74, 700, 191, grey}, {75, 766, 400, 0},    {149, 26, 400, 0},   {149, 700, 400, grey}};
-    for (const auto& [frame, x, y, colour] : wipe) EXPECT_EQ(at(frame, x, y), colour) << frame << " " << x << "," << y;
+        {0, 20, 400, 0},   {0, 767, 400, 0},    {0, 700, 400, grey},
+        {74, 700, 400, 0}, {74, 21, 400, grey}, {74, 700, 191, grey},
+        {75, 766, 400, 0}, {149, 26, 400, 0},   {149, 700, 400, grey}};
+    for (const auto& [frame, x, y, colour] : wipe)
+        EXPECT_EQ(at(frame, x, y), colour) << frame << " " << x << "," << y;
     // The ticker moves a pixel left in every frame, across the page change too.
     int lit = 0;
     for (uint64_t frame : {0u, 74u, 148u})

@@ -80,16 +80,17 @@ TEST_F(SkinsMusic, Note46PushesBars0To2AndOtherValuesMoveNothing) {
     shell_state.tune_channels = xm_channel_count();
     ASSERT_EQ(shell_state.tune_channels, 3);
     update_note_bars();
-    for (size_t b = 0; b <= 40; ++b) ASSERT_EQ(viewer_state.bar[b], b == 1 ? 143.0 : b == 0 || b == 2 ? 144.0 : 147.0) << b;
+    for (size_t b = 0; b <= 40; ++b)
+        ASSERT_EQ(viewer_state.bar[b], b == 1 ? 143.0 : b == 0 || b == 2 ? 144.0 : 147.0) << b;
     for (int i = 0; i < 20; ++i) update_note_bars();
     copy_skin_background();
     draw_note_bars();
     for (size_t b = 0; b < 40; ++b) ASSERT_GE(viewer_state.bar[b], 133.0);
     // Bar 1 covers columns 170..180 from its top row down to row 147, in the amber gradient; bar 0 ends
     // at 168 and bar 2 starts at 182, a column of gap between. An idle bar rises to 149 and draws nothing.
-    const std::tuple<int, int, uint32_t> pixels[] = {{170, 147, 0x221111}, {180, 135, 0xEEBB33}, {168, 140, 0x996622},
-                                                     {169, 140, 0x404040}, {181, 140, 0x404040}, {182, 140, 0x996622},
-                                                     {280, 147, 0x404040}};
+    const std::tuple<int, int, uint32_t> pixels[] = {
+        {170, 147, 0x221111}, {180, 135, 0xEEBB33}, {168, 140, 0x996622}, {169, 140, 0x404040},
+        {181, 140, 0x404040}, {182, 140, 0x996622}, {280, 147, 0x404040}};
     for (const auto& [x, y, colour] : pixels) EXPECT_EQ(frame_pixel(x, y), colour) << x << "," << y;
     EXPECT_EQ(viewer_state.bar[10], 149.0);
     // 'Carbon': blue, two rows lower.

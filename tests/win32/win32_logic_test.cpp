@@ -22,7 +22,9 @@ struct fake_calls {
     static int32_t call(void* context, int value) {
         auto* fake = static_cast<fake_calls*>(context);
         fake->tried.push_back(value);
-        return std::find(fake->accepted.begin(), fake->accepted.end(), value) != fake->accepted.end() ? win32_dd_ok : refused;
+        return std::find(fake->accepted.begin(), fake->accepted.end(), value) != fake->accepted.end()
+                   ? win32_dd_ok
+                   : refused;
     }
 };
 
@@ -100,8 +102,9 @@ TEST(win32_display, lost_surfaces_are_restored_once_and_a_mode_put_back_while_in
 
 TEST(win32_display, flips_that_return_at_once_leave_the_pacing_to_the_layer) {
     // Rate 0 is unknown, taken as 60 Hz.
-    for (auto [seconds, hz, waits] : {std::tuple{1.0 / 60, 60, 1}, std::tuple{1.0 / 85, 85, 1}, std::tuple{0.0005, 60, 0},
-                                      std::tuple{0.0005, 0, 0}, std::tuple{1.0 / 60, 0, 1}})
+    for (auto [seconds, hz, waits] :
+         {std::tuple{1.0 / 60, 60, 1}, std::tuple{1.0 / 85, 85, 1}, std::tuple{0.0005, 60, 0},
+          std::tuple{0.0005, 0, 0}, std::tuple{1.0 / 60, 0, 1}})
         EXPECT_EQ(win32_flip_waits(seconds, hz), waits) << seconds << " " << hz;
 }
 

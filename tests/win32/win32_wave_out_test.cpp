@@ -47,14 +47,17 @@ uint32_t winmm_wave_restart(void*) { return 0; }
 uint32_t winmm_wave_reset(void*) { return 0; }
 uint32_t winmm_wave_close(void*) {
     fake_winmm.deliverer = std::thread([] {
-        fake_winmm.proc(&fake_winmm, WOM_DONE, fake_winmm.instance, reinterpret_cast<uintptr_t>(fake_winmm.last_header), 0);
+        fake_winmm.proc(&fake_winmm, WOM_DONE, fake_winmm.instance,
+                        reinterpret_cast<uintptr_t>(fake_winmm.last_header), 0);
         fake_winmm.proc(&fake_winmm, WOM_CLOSE, fake_winmm.instance, 0, 0);
     });
     return 0;
 }
 uint32_t winmm_wave_position_bytes(void*, uint32_t* bytes) { return *bytes = 17640, 0; }
 uint32_t winmm_wave_set_volume(void*, uint32_t) { return 0; }
-uint32_t winmm_wave_error_text(uint32_t, char* text, uint32_t size) { return std::strncpy(text, "fake", size), 0; }
+uint32_t winmm_wave_error_text(uint32_t, char* text, uint32_t size) {
+    return std::strncpy(text, "fake", size), 0;
+}
 
 namespace {
 

@@ -18,18 +18,25 @@ using cell_bytes = std::vector<int>;
 using xm_loader = song_test;
 
 std::vector<int16_t> first_values(const xm_sample& s, size_t n) {
-    return std::vector<int16_t>(s.data.begin(), s.data.begin() + static_cast<long>(std::min(n, s.data.size())));
+    return std::vector<int16_t>(s.data.begin(),
+                                s.data.begin() + static_cast<long>(std::min(n, s.data.size())));
 }
 
 // A module written byte by byte from the format's published layout, not by the module writer, so that a
 // misreading the writer and the loader share shows here.
 TEST_F(xm_loader, reads_the_published_layout) {
     std::vector<uint8_t> f;
-    const auto u8 = [&](std::initializer_list<int> v) { for (int b : v) f.push_back(static_cast<uint8_t>(b)); };
+    const auto u8 = [&](std::initializer_list<int> v) {
+        for (int b : v) f.push_back(static_cast<uint8_t>(b));
+    };
     const auto u16 = [&](std::initializer_list<int> v) { for (int w : v) u8({w & 255, (w >> 8) & 255}); };
     const auto u32 = [&](uint32_t v) { u16({int(v & 0xFFFF), int(v >> 16)}); };
-    const auto text = [&](std::string t, size_t n) { t.resize(n, ' '); f.insert(f.end(), t.begin(), t.end()); };
-    text("Extended Module: ", 17), text("byte by byte", 20), u8({0x1A}), text("hand tracker", 20), u16({0x0104});
+    const auto text = [&](std::string t, size_t n) {
+        t.resize(n, ' ');
+        f.insert(f.end(), t.begin(), t.end());
+    };
+    text("Extended Module: ", 17), text("byte by byte", 20), u8({0x1A}), text("hand tracker", 20),
+        u16({0x0104});
     // Header size 280 (4 bytes past the order table); length 3, restart 1, 2 channels, 2 patterns,
     // 2 instruments, linear, tempo 5, 140 BPM; orders 1 0 3 (pattern 3 is not in the file).
     u32(280), u16({3, 1, 2, 2, 2, 1, 5, 140}), u8({1, 0, 3});
@@ -68,7 +75,8 @@ TEST_F(xm_loader, reads_the_published_layout) {
     EXPECT_EQ(std::tuple(s.song_length, s.restart_position, s.channel_count, s.instrument_count, s.flags,
                          s.default_tempo, s.default_bpm, s.order_table[2], s.highest_pattern_used),
               std::tuple(3, 1, 2, 2, 1, 5, 140, 3, 4));
-    EXPECT_EQ((std::vector<uint32_t>{s.patterns[0].rows, s.patterns[1].rows, s.patterns[2].rows, s.patterns[3].rows}),
+    EXPECT_EQ((std::vector<uint32_t>{s.patterns[0].rows, s.patterns[1].rows, s.patterns[2].rows,
+                                     s.patterns[3].rows}),
               (std::vector<uint32_t>{3, 5, 64, 64}));
     const std::tuple<int, int, cell_bytes> want_cells[] = {
         {0, 0, {49, 1, 0x40, 0x0C, 0x20}}, {0, 1, {0, 0, 0, 0x0F, 3}}, {1, 0, {255, 0, 0, 0, 0}},
@@ -78,15 +86,17 @@ TEST_F(xm_loader, reads_the_published_layout) {
     for (auto [p, r, c] : {std::tuple{1, 4, 1}, {3, 63, 1}, {99, 0, 0}, {0, 3, 0}, {0, 0, 2}})
         EXPECT_EQ(cell5(&s, p, r, c), (cell_bytes{0, 0, 0, 0, 0})) << p << " " << r << " " << c;
 
-    EXPECT_EQ(std::tuple(s.instruments[0].sample_count, s.instruments[0].samples[0]), std::tuple(0u, &xm_null_sample));
+    EXPECT_EQ(std::tuple(s.instruments[0].sample_count, s.instruments[0].samples[0]),
+              std::tuple(0u, &xm_null_sample));
     // Sample count, map, envelope points, the fourteen envelope and vibrato bytes, fadeout (doubled).
     const xm_instrument& in = s.instruments[1];
-    EXPECT_EQ((std::vector<int>{int(in.sample_count), in.sample_map[47], in.sample_map[48], in.sample_map[95],
-                                in.volume_envelope[1].x, in.volume_envelope[1].y, in.volume_envelope[2].x,
-                                in.panning_envelope[0].y, in.panning_envelope[1].x, in.volume_points,
-                                in.panning_points, in.volume_sustain, in.volume_loop_start, in.volume_loop_end,
-                                in.volume_type, in.panning_type, in.vibrato_type, in.vibrato_sweep,
-                                in.vibrato_depth, in.vibrato_rate, in.fadeout}),
+    EXPECT_EQ((std::vector<int>{int(in.sample_count),    in.sample_map[47],        in.sample_map[48],
+                                in.sample_map[95],       in.volume_envelope[1].x,  in.volume_envelope[1].y,
+                                in.volume_envelope[2].x, in.panning_envelope[0].y, in.panning_envelope[1].x,
+                                in.volume_points,        in.panning_points,        in.volume_sustain,
+                                in.volume_loop_start,    in.volume_loop_end,       in.volume_type,
+                                in.panning_type,         in.vibrato_type,          in.vibrato_sweep,
+                                in.vibrato_depth,        in.vibrato_rate,          in.fadeout}),
               (std::vector<int>{3, 0, 1, 2, 10, 32, 20, 32, 5, 3, 2, 1, 0, 2, 7, 1, 2, 3, 4, 5, 600}));
     // {kind, length, loop start, loop length, values and the guard behind the loop}: 16-bit fields
     // count values, not bytes; 8-bit values are scaled by 256.
@@ -96,9 +106,13 @@ TEST_F(xm_loader, reads_the_published_layout) {
         {xm_loop_none, 3, 0, 3, {256, 512, 768, 0}}};
     for (size_t k = 0; k < 3; ++k) {
         const xm_sample& x = *in.samples[k];
-        EXPECT_EQ(std::tuple(int{x.loop_kind}, x.length, x.loop_start, x.loop_length, first_values(x, x.length + 1)),
-                  want_samples[k]) << k;
-        EXPECT_EQ(std::tuple(x.volume, x.finetune, x.panning, x.relative_note), std::tuple(48, -16, 200u, -12)) << k;
+        EXPECT_EQ(std::tuple(int{x.loop_kind}, x.length, x.loop_start, x.loop_length,
+                             first_values(x, x.length + 1)),
+                  want_samples[k])
+            << k;
+        EXPECT_EQ(std::tuple(x.volume, x.finetune, x.panning, x.relative_note),
+                  std::tuple(48, -16, 200u, -12))
+            << k;
     }
     EXPECT_EQ(in.samples[3], &xm_null_sample);
 }
@@ -129,7 +143,8 @@ TEST_F(xm_loader, adpcm_samples_decode_to_8_bit_values) {
     // A triangle stepping by +-8 from 0 (two deltas), odd in length so the last byte holds one index;
     // the 8-bit sample behind it must be read from where the packed data really ends.
     std::vector<int16_t> triangle;
-    for (int k = 0; k < 61; ++k) triangle.push_back(static_cast<int16_t>(k <= 15 ? 8 * k : k <= 45 ? 8 * (30 - k) : 8 * (k - 60)));
+    for (int k = 0; k < 61; ++k)
+        triangle.push_back(static_cast<int16_t>(k <= 15 ? 8 * k : k <= 45 ? 8 * (30 - k) : 8 * (k - 60)));
     xmw_sample packed = sample8(triangle, true);
     packed.loop = xmw_loop::forward;
     packed.loop_start = 10;
@@ -165,8 +180,9 @@ TEST_F(xm_loader, instruments_of_more_than_16_samples_keep_the_first_16) {
     ASSERT_EQ(first.sample_count, 16u);
     for (size_t k = 0; k < 16; ++k) {
         const int16_t v = static_cast<int16_t>(k + 1);
-        EXPECT_EQ(std::tuple(first.samples[k]->length, first.samples[k]->data[0]),
-                  std::tuple(static_cast<uint32_t>(5 + k), static_cast<int16_t>(k % 3 == 0 ? v * 100 : v * 256)))
+        EXPECT_EQ(
+            std::tuple(first.samples[k]->length, first.samples[k]->data[0]),
+            std::tuple(static_cast<uint32_t>(5 + k), static_cast<int16_t>(k % 3 == 0 ? v * 100 : v * 256)))
             << k;
     }
     EXPECT_EQ(first_values(*song->instruments[1].samples[0], 3), (std::vector<int16_t>{11, 22, 33}));
@@ -205,7 +221,8 @@ TEST_F(xm_loader, truncated_modules_load_with_what_is_there) {
     std::vector<uint8_t> cut(full.begin(), full.end() - 1200);
     ASSERT_EQ(xm_load_from_memory(cut.data(), cut.size()), 1);
     const xm_sample& loaded = *xm_player_state.current_song->instruments[0].samples[0];
-    EXPECT_EQ(std::tuple(loaded.length, loaded.loop_kind, loaded.data.size()), std::tuple(400u, xm_loop_none, 408u));
+    EXPECT_EQ(std::tuple(loaded.length, loaded.loop_kind, loaded.data.size()),
+              std::tuple(400u, xm_loop_none, 408u));
     // Every prefix loads or is rejected without reading or allocating past the data.
     for (size_t n = 0; n < full.size(); n += 7) {
         std::vector<uint8_t> prefix(full.begin(), full.begin() + static_cast<long>(n));

@@ -73,8 +73,9 @@ void expect_heard_equals(std::vector<int16_t> offline) {
 // No song or no device: each fails cleanly, without a device left open.
 TEST_F(xm_player_interface, calls_that_cannot_play_fail_cleanly) {
     EXPECT_EQ(std::tuple(xm_play(), xm_stop(), xm_free()), std::tuple(false, false, false));
-    EXPECT_EQ(std::tuple(xm_channel_count(), xm_heard_cell(0), xm_heard_order(), xm_heard_row(), xm_heard_time()),
-              std::tuple(0, 0, 0, 0, 0u));
+    EXPECT_EQ(
+        std::tuple(xm_channel_count(), xm_heard_cell(0), xm_heard_order(), xm_heard_row(), xm_heard_time()),
+        std::tuple(0, 0, 0, 0, 0u));
     headless_audio_set_open_result(MMSYSERR_NODRIVER);
     ASSERT_NE(load(counting_module(), false), nullptr);
     EXPECT_FALSE(xm_play());
@@ -145,7 +146,8 @@ TEST_F(xm_player_interface, thousand_load_play_stop_free_cycles) {
         ASSERT_EQ(xm_load_from_memory(bytes.data(), bytes.size()), 1);
         // Before playing: the first row; channels outside the song are bounded.
         if (i == 0) {
-            EXPECT_EQ(std::tuple(xm_heard_cell(1), xm_heard_cell(2), xm_heard_cell(-1)), std::tuple(40 | (1 << 8), 0, 0));
+            EXPECT_EQ(std::tuple(xm_heard_cell(1), xm_heard_cell(2), xm_heard_cell(-1)),
+                      std::tuple(40 | (1 << 8), 0, 0));
         }
         ASSERT_TRUE(xm_play());
         EXPECT_EQ(headless_audio_open_now(), 1);
@@ -157,8 +159,10 @@ TEST_F(xm_player_interface, thousand_load_play_stop_free_cycles) {
         ASSERT_TRUE(xm_free());
     }
     const WAVEFORMATEX f = headless_audio_format();
-    EXPECT_EQ(std::tuple(f.nChannels, f.nSamplesPerSec, f.wBitsPerSample, f.nBlockAlign), std::tuple(2, 44100u, 16, 4));
-    EXPECT_EQ(std::tuple(headless_audio_open_now(), headless_audio_opened(), xm_free()), std::tuple(0, 1000, false));
+    EXPECT_EQ(std::tuple(f.nChannels, f.nSamplesPerSec, f.wBitsPerSample, f.nBlockAlign),
+              std::tuple(2, 44100u, 16, 4));
+    EXPECT_EQ(std::tuple(headless_audio_open_now(), headless_audio_opened(), xm_free()),
+              std::tuple(0, 1000, false));
 }
 
 }  // namespace

@@ -17,7 +17,8 @@ TEST(xm_memory_stream, reads_and_seeks_stay_inside_the_source) {
     uint8_t out[16] = {0, 0, 0, 0, 0xAA};
     xm_stream_seek(s, 6, 0);
     EXPECT_EQ(xm_stream_read(s, out, 8), 4);  // past the end: only what remains
-    EXPECT_EQ(std::tuple(out[3], out[4], xm_stream_tell(s)), std::tuple(9, 0xAA, 10));  // the rest keeps its bytes
+    EXPECT_EQ(std::tuple(out[3], out[4], xm_stream_tell(s)),
+              std::tuple(9, 0xAA, 10)); // the rest keeps its bytes
     xm_stream_seek(s, 7, 0);
     EXPECT_EQ(xm_stream_read(s, out, 3), 3);  // exactly the remaining bytes
     EXPECT_EQ(xm_stream_read(s, out, 1), 0);  // nothing past the end
@@ -26,7 +27,8 @@ TEST(xm_memory_stream, reads_and_seeks_stay_inside_the_source) {
     // {offset, origin, position after}; each seek starts where the one before left off. Before the
     // start stops at 0 rather than letting a read copy from before the block; an unknown origin leaves
     // the position.
-    const int cases[][3] = {{100, 0, 10}, {-3, 2, 7}, {2, 1, 9}, {-50, 1, 0}, {-1, 0, 0}, {4, 0, 4}, {1, 7, 4}};
+    const int cases[][3] = {{100, 0, 10}, {-3, 2, 7}, {2, 1, 9}, {-50, 1, 0},
+                            {-1, 0, 0},   {4, 0, 4},  {1, 7, 4}};
     for (const auto& c : cases) {
         xm_stream_seek(s, c[0], c[1]);
         EXPECT_EQ(xm_stream_tell(s), c[2]) << c[0] << " from " << c[1];

@@ -30,14 +30,16 @@ inline xmw_sample sample16(std::vector<int16_t> data, xmw_loop loop = xmw_loop::
 }
 
 // A constant-value 16-bit sample: makes mixed output easy to predict.
-inline xmw_sample flat_sample(size_t length, int16_t value) { return sample16(std::vector<int16_t>(length, value)); }
+inline xmw_sample flat_sample(size_t length, int16_t value) {
+    return sample16(std::vector<int16_t>(length, value));
+}
 
 // One period of a sine wave of the given length, looped forward: a pitched tone.
 inline xmw_sample sine_sample(size_t length, double amplitude) {
     std::vector<int16_t> data;
     for (size_t i = 0; i < length; ++i)
-        data.push_back(static_cast<int16_t>(std::lround(amplitude * std::sin(2.0 * std::numbers::pi * double(i) /
-                                                                             double(length)))));
+        data.push_back(static_cast<int16_t>(
+            std::lround(amplitude * std::sin(2.0 * std::numbers::pi * double(i) / double(length)))));
     return sample16(std::move(data), xmw_loop::forward, 0, static_cast<uint32_t>(length));
 }
 
@@ -49,7 +51,8 @@ inline xmw_instrument instrument_with(const xmw_sample& s) {
 
 // A module of the given channels with one 64-row pattern (all cells empty) and the instruments.
 inline xmw_module basic_module(uint16_t channels, std::vector<xmw_instrument> instruments = {}) {
-    return {.channels = channels, .patterns = std::vector<xmw_pattern>(1), .instruments = std::move(instruments)};
+    return {
+        .channels = channels, .patterns = std::vector<xmw_pattern>(1), .instruments = std::move(instruments)};
 }
 
 inline void set(xmw_module& m, int pattern, int row, int channel, xmw_cell cell) {
