@@ -1,44 +1,47 @@
-// The chart pages agree with their data set and with each other: every figure the pages print is
-// recomputed here from charts.data (and page 4's generated table) and read back from the built pages.
+// The chart pages say what their data set says: every table statsgen writes into pages 1 to 9, the
+// figures in their prose and the claims the prose makes by hand are recomputed here from charts.data.
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cstdio>
-#include <cstdlib>
+#include <filesystem>
+#include <functional>
 #include <map>
 #include <sstream>
 #include <string>
-#include <string_view>
+#include <tuple>
 #include <vector>
 
-#include "content/pages/page_data.h"
 #include "tools/toolkit/tool_io.h"
 
 namespace {
 
-struct chart_release {
+using cells = std::vector<std::string>;
+using table = std::vector<cells>;
+
+const char* const kMonth[] = {"July",    "August",   "September", "October", "November", "December",
+                              "January", "February", "March",     "April",   "May",      "June"};
+
+struct release {
     std::string title, group, kind;
-    int year = 0, month = 0;  // when it came out, by the calendar
-    long long earlier = 0;
-    std::vector<long long> points;  // per month of this season
-    long long year_total() const {
-        long long s = 0;
-        for (long long v : points) s += v;
-        return s;
-    }
+    int year = 0, season = 0, month = 0;  // calendar year; the season it came out in and its month (1 = July)
+    int earlier = 0;
+    std::vector<int> points = std::vector<int>(12);  // per month of this season
 };
-
-struct past_figures {
-    int releases = 0, dox = 0;
-    long long points = 0;
+struct past_season {
+    int releases = 0, dox = 0, points = 0;
 };
-
+struct group {
+    std::vector<int> releases = std::vector<int>(12), dox = std::vector<int>(12);
+    std::map<int, past_season> past;
+    bool current = false;
+};
 struct chart_data {
-    int month = 0;                 // months of the season counted
-    std::vector<int> past_years;   // earlier seasons, by the year each opens in
-    std::map<std::string, std::vector<int>> releases, dox;       // named groups, per month
-    std::map<std::string, std::map<int, past_figures>> past;     // group -> season -> figures
-    std::vector<chart_release> list;
+    int season = 0, month = 0;
+    std::vector<int> seasons;  // the earlier ones, then this one
+    std::map<std::string, group> groups;
+    std::vector<release> list;
 };
 
 chart_data load_data() {
@@ -46,315 +49,370 @@ chart_data load_data() {
     std::string text;
     EXPECT_TRUE(tool_read_text(KV_CHART_DATA, text)) << KV_CHART_DATA;
     std::istringstream in(text);
-    for (std::string line; std::getline(in, line);) {
+    for (std::string line, key, name; std::getline(in, line);) {
         std::istringstream w(line);
-        std::string key;
-        if (!(w >> key) || key[0] == '#') continue;
+        char dash = 0;
+        w >> key;
+        if (key == "season") w >> d.season;  // "2008-09" is the season opening in 2008
         if (key == "month") w >> d.month;
-        if (key == "past_seasons") {
-            for (std::string s; w >> s;) d.past_years.push_back(std::atoi(s.c_str()));
-        }
+        for (int y, y2; key == "past_seasons" && w >> y >> dash >> y2;) d.seasons.push_back(y);
         if (key == "group" || key == "dox") {
-            std::string g;
-            w >> g;
-            auto& v = (key == "group" ? d.releases : d.dox)[g];
-            for (int n; w >> n;) v.push_back(n);
+            w >> name;
+            d.groups[name].current = true;
+            for (int& n : key == "group" ? d.groups[name].releases : d.groups[name].dox) w >> n;
         }
         if (key == "past") {
-            std::string g, season;
-            past_figures p;
-            w >> g >> season >> p.releases >> p.dox >> p.points;
-            d.past[g][std::atoi(season.c_str())] = p;
+            int y = 0, y2 = 0;
+            w >> name >> y >> dash >> y2;
+            past_season& p = d.groups[name].past[y];
+            w >> p.releases >> p.dox >> p.points;
         }
         if (key == "release") {
-            chart_release r;
-            std::string when;
-            w >> r.group >> r.kind >> when >> r.earlier;
-            r.year = std::atoi(when.c_str());
-            r.month = std::atoi(when.c_str() + when.find('-') + 1);
-            for (std::string v; w >> v && v != ":";) r.points.push_back(std::atoll(v.c_str()));
+            release r;
+            int calendar = 0;
+            w >> r.group >> r.kind >> r.year >> dash >> calendar >> r.earlier;
+            for (int m = 0; m < d.month; ++m) w >> r.points[static_cast<size_t>(m)];
+            r.season = calendar >= 7 ? r.year : r.year - 1;
+            r.month = (calendar + 5) % 12 + 1;
             r.title = line.substr(line.find(" : ") + 3);
             d.list.push_back(r);
         }
     }
+    d.seasons.push_back(d.season);
     return d;
 }
 
-// The text lines of a page a reader can reach, and their rule codes.
-struct page_view {
-    std::vector<std::string> text;
-    std::vector<char> rule;
+// A table row split into its columns (separated by two or more spaces).
+cells split(const std::string& row) {
+    cells out;
+    for (size_t i = row.find_first_not_of(' '), end; i != std::string::npos; i = row.find_first_not_of(' ', end)) {
+        end = row.find("  ", i);
+        out.push_back(row.substr(i, end == std::string::npos ? end : end - i));
+    }
+    return out;
+}
+
+// What the generated pages print: each template line is laid over its generated line, so every
+// '@table <name>' yields that table's rows and every '{name}' the figure printed in its place.
+struct printed {
+    std::map<std::string, table> tables;
+    std::map<std::string, std::string> fields;
 };
 
-page_view shown(int p) {
-    page_view v;
-    for (int n = 0; n < page_sources[p].line_count; ++n) {
-        std::string t = page_sources[p].lines[n].text;
-        if (t.rfind("<END>", 0) == 0) break;
-        v.text.push_back(t);
-        v.rule.push_back(page_sources[p].lines[n].rule_code[0]);
+// Lays a template line over its generated line: the text around the figures must match, the figures
+// are taken as printed.
+bool take_fields(std::string line, const std::string& got, std::map<std::string, std::string>& fields) {
+    while (line.ends_with(' ')) line.pop_back();
+    std::vector<std::string> text{""}, names;
+    for (size_t i = 0; i < line.size(); ++i) {
+        if (line[i] != '{') {
+            text.back() += line[i];
+            continue;
+        }
+        size_t close = line.find('}', i);
+        names.push_back(line.substr(i + 1, close - i - 1));
+        text.emplace_back();
+        i = close;
     }
-    return v;
+    if (names.empty()) return got == line;
+    if (!got.starts_with(text[0]) || !got.ends_with(text.back())) return false;
+    size_t pos = text[0].size();
+    for (size_t k = 0; k < names.size(); ++k) {
+        size_t end = k + 2 == text.size() ? got.size() - text.back().size() : got.find(text[k + 1], pos);
+        if (end == std::string::npos || end < pos) return false;
+        fields[names[k]] = got.substr(pos, end - pos);
+        pos = end + text[k + 1].size();
+    }
+    return true;
 }
 
-// A page's prose as one line: runs of spaces and line breaks become one space.
-std::string all_text(int p) {
-    std::string s;
-    for (const auto& t : shown(p).text) {
-        for (char c : t + " ") {
-            if (c != ' ' || (!s.empty() && s.back() != ' ')) s += c;
+printed read_pages() {
+    printed p;
+    for (const auto& entry : std::filesystem::directory_iterator(KV_PAGE_SOURCE_DIR)) {
+        if (entry.path().extension() != ".in") continue;
+        std::string in, out;
+        std::string built = std::string(KV_PAGE_BUILD_DIR) + "/" + entry.path().stem().string() + ".txt";
+        EXPECT_TRUE(tool_read_text(entry.path().c_str(), in) && tool_read_text(built.c_str(), out)) << built;
+        auto lines = [](const std::string& text) {
+            std::vector<std::string> v;
+            std::istringstream i(text);
+            for (std::string l; std::getline(i, l);) v.push_back(l);
+            return v;
+        };
+        std::vector<std::string> o = lines(out);
+        size_t j = 1;  // the generated page opens with a note on where it comes from
+        for (const std::string& line : lines(in)) {
+            if (line.starts_with("@table ")) {
+                for (table& rows = p.tables[line.substr(7)]; j < o.size() && !o[j].starts_with("@"); ++j) rows.push_back(split(o[j]));
+                continue;
+            }
+            const std::string got = j < o.size() ? o[j++] : "(end of page)";
+            if (!line.starts_with("@") && !take_fields(line, got, p.fields)) ADD_FAILURE() << "'" << got << "' is not '" << line << "'";
         }
     }
-    return s;
+    return p;
 }
 
-// A table row split into its columns (separated by two or more spaces).
-std::vector<std::string> cells(const std::string& row) {
-    std::vector<std::string> out;
-    size_t i = row.find_first_not_of(' ');
-    while (i != std::string::npos) {
-        size_t end = row.find("  ", i);
-        out.push_back(row.substr(i, end == std::string::npos ? std::string::npos : end - i));
-        i = end == std::string::npos ? end : row.find_first_not_of(' ', end);
-    }
-    return out;
+std::string s(long long v) { return std::to_string(v); }
+std::string percent(int part, int whole) { return s((part * 100 + whole / 2) / whole) + "%"; }
+std::string season_label(int y) {
+    char b[16];
+    std::snprintf(b, sizeof b, "%d-%02d", y, (y + 1) % 100);
+    return b;
 }
-
-// The rows of the first table whose header (a line on a blue bar) follows the line containing anchor.
-std::vector<std::vector<std::string>> table(int p, const std::string& anchor) {
-    page_view v = shown(p);
-    size_t i = 0;
-    while (i < v.text.size() && v.text[i].find(anchor) == std::string::npos) ++i;
-    while (i < v.text.size() && !(v.rule[i] == '4' && v.text[i].find_first_not_of(' ') != std::string::npos)) ++i;
-    std::vector<std::vector<std::string>> rows;
-    auto empty = [&](size_t k) { return v.text[k].find_first_not_of(' ') == std::string::npos; };
-    for (++i; i < v.text.size() && empty(i) && v.rule[i] != '0';) ++i;  // a bar under the header
-    for (; i < v.text.size() && v.text[i].find_first_not_of(' ') != std::string::npos; ++i) rows.push_back(cells(v.text[i]));
-    EXPECT_FALSE(rows.empty()) << "page " << p << ": no table after '" << anchor << "'";
-    return rows;
+std::string short_month(int m) {
+    std::string t(kMonth[m - 1], 3);
+    for (char& c : t) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return t;
 }
-
-long long number(std::string s) {
-    s.erase(std::remove(s.begin(), s.end(), ','), s.end());
-    return std::atoll(s.c_str());
-}
-
-std::string grouped(long long v) {
-    std::string s = std::to_string(v);
-    for (int i = static_cast<int>(s.size()) - 3; i > 0; i -= 3) s.insert(static_cast<size_t>(i), ",");
-    return s;
-}
-
-// Releases ranked by a score, highest first; ties go to the earlier release, then by title.
-std::vector<const chart_release*> ranking(const chart_data& d, long long (*score)(const chart_release&, int), int arg) {
-    std::vector<const chart_release*> out;
-    for (const auto& r : d.list) {
-        if (score(r, arg) > 0) out.push_back(&r);
-    }
-    std::sort(out.begin(), out.end(), [&](const chart_release* a, const chart_release* b) {
-        if (score(*a, arg) != score(*b, arg)) return score(*a, arg) > score(*b, arg);
-        if (a->year != b->year) return a->year < b->year;
-        if (a->month != b->month) return a->month < b->month;
-        return a->title < b->title;
-    });
-    return out;
-}
-
-long long in_month(const chart_release& r, int m) { return r.points[static_cast<size_t>(m - 1)]; }
-long long in_year(const chart_release& r, int) { return r.year_total(); }
-long long all_time(const chart_release& r, int) { return r.earlier + r.year_total(); }
-
-std::map<std::string, long long> group_points(const chart_data& d, int month) {
-    std::map<std::string, long long> out;
-    for (const auto& r : d.list) out[r.group] += month > 0 ? in_month(r, month) : r.year_total();
-    return out;
-}
-
-std::string leader(const std::map<std::string, long long>& points, int place = 0) {
-    std::vector<std::pair<long long, std::string>> v;
-    for (const auto& [g, p] : points) v.push_back({-p, g});
-    std::sort(v.begin(), v.end());
-    return v[static_cast<size_t>(place)].second;
-}
-
 int sum(const std::vector<int>& v) {
-    int s = 0;
-    for (int x : v) s += x;
-    return s;
+    int t = 0;
+    for (int x : v) t += x;
+    return t;
+}
+template <class List, class Item>
+int place(const List& list, const Item& item) {
+    auto it = std::find(list.begin(), list.end(), item);
+    return it == list.end() ? 0 : static_cast<int>(it - list.begin()) + 1;
+}
+std::string plain(std::string v) {
+    v.erase(std::remove(v.begin(), v.end(), ','), v.end());
+    return v;
 }
 
 class ChartAgreement : public testing::Test {
   protected:
     chart_data d = load_data();
+    printed page = read_pages();
+    std::map<std::string, table> want;
+    std::map<std::string, std::string> fields;
+
+    // Month m's points (0: the season's).
+    int in(const release& r, int m) const { return m == 0 ? sum(r.points) : r.points[static_cast<size_t>(m - 1)]; }
+    int group_points(const std::string& g, int m) const {
+        int t = 0;
+        for (const release& r : d.list) t += r.group == g ? in(r, m) : 0;
+        return t;
+    }
+    // Releases with points, most first; ties go to the earlier release, then by title.
+    std::vector<const release*> ranked(const std::function<int(const release&)>& score) const {
+        std::vector<const release*> out;
+        for (const release& r : d.list) {
+            if (score(r) > 0) out.push_back(&r);
+        }
+        std::stable_sort(out.begin(), out.end(), [&](const release* a, const release* b) {
+            return std::tuple(-score(*a), a->season, a->month, a->title) < std::tuple(-score(*b), b->season, b->month, b->title);
+        });
+        return out;
+    }
+    // The data set's groups with points, most first; ties by name.
+    std::vector<std::string> ranked_groups(const std::function<int(const std::string&)>& score) const {
+        std::vector<std::string> out;
+        for (const auto& [g, row] : d.groups) {
+            if (score(g) > 0) out.push_back(g);
+        }
+        std::stable_sort(out.begin(), out.end(), [&](const auto& a, const auto& b) { return score(a) > score(b); });
+        return out;
+    }
 };
 
-TEST_F(ChartAgreement, MonthlyChartIsTheMonthsTopTwentyByPoints) {
-    auto top = ranking(d, in_month, d.month);
-    auto rows = table(1, "MONTHLY CHART");
-    ASSERT_EQ(rows.size(), 20u);
-    for (size_t i = 0; i < rows.size(); ++i) {
-        ASSERT_GE(rows[i].size(), 5u);
-        EXPECT_EQ(rows[i][0], std::to_string(i + 1) + ".");
-        EXPECT_EQ(rows[i][1], top[i]->title) << "place " << i + 1;
-        EXPECT_EQ(rows[i][2], top[i]->group);
-        EXPECT_EQ(rows[i][3], top[i]->kind);
-        EXPECT_EQ(number(rows[i][4]), in_month(*top[i], d.month)) << top[i]->title;
-    }
-    // The editorial says the top of the chart was decided by a single point.
-    EXPECT_EQ(in_month(*top[0], d.month) - in_month(*top[1], d.month), 1);
-}
+TEST_F(ChartAgreement, TablesFiguresAndClaimsFollowTheData) {
+    const int M = d.month;
+    auto by_month = [&](int m) { return ranked([this, m](const release& r) { return in(r, m); }); };
+    auto groups_by_month = [&](int m) { return ranked_groups([this, m](const std::string& g) { return group_points(g, m); }); };
+    auto out_month = [&](const release& r) { return r.season == d.season ? short_month(r.month) : season_label(r.season); };
 
-TEST_F(ChartAgreement, GroupOfTheMonthHasTheMostPointsAndTheRunnerUpIsNamed) {
-    auto points = group_points(d, d.month);
-    std::string winner = leader(points), runner = leader(points, 1);
-    std::string upper = winner;
-    for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    std::string page = all_text(3);
-    EXPECT_NE(page.find("THE WINNER: " + upper), std::string::npos) << winner;
-    EXPECT_NE(page.find(runner + ", group of the month"), std::string::npos) << runner;
-    EXPECT_NE(page.find("with " + grouped(points[runner])), std::string::npos) << "runner-up's points";
-    for (const auto& row : table(3, "THE RUNNER-UP")) {
-        ASSERT_GE(row.size(), 3u);
-        EXPECT_EQ(number(row[2]), points[row[1]]) << row[1];
+    // This month: pages 1 to 3.
+    auto now = by_month(M), before = by_month(M - 1);
+    auto gnow = groups_by_month(M), gbefore = groups_by_month(M - 1);
+    int month_all = 0;
+    for (const release* r : now) month_all += in(*r, M);
+    for (size_t i = 0; i < now.size() && i < 20; ++i) {
+        const release& r = *now[i];
+        int months = 0, last = place(before, now[i]);
+        for (int m = 1; m <= M; ++m) months += in(r, m) > 0;
+        want["monthly_chart"].push_back({s(i + 1) + ".", r.title, r.group, r.kind, s(in(r, M)),
+                                         r.season == d.season && r.month == M ? "new" : last > 0 ? s(last) : "back", s(months)});
     }
-    EXPECT_EQ(table(3, "THE RUNNER-UP")[0][1], winner);
-}
-
-TEST_F(ChartAgreement, MonthlyOverviewCountsTheMonthsReleasesAndPoints) {
-    auto points = group_points(d, d.month);
-    size_t m = static_cast<size_t>(d.month - 1);
-    for (const auto& row : table(2, "MONTHLY OVERVIEW")) {
-        ASSERT_EQ(row.size(), 8u);
-        const std::string& g = row[0];
-        EXPECT_EQ(number(row[1]), d.releases[g][m] - d.dox[g][m]) << g;
-        EXPECT_EQ(number(row[2]), d.dox[g][m]) << g;
-        EXPECT_EQ(number(row[3]), d.releases[g][m]) << g;
-        EXPECT_EQ(number(row[5]), points[g]) << g;
+    for (size_t k = 0; k < now.size(); ++k) {
+        const release& r = *now[k];
+        if (r.group == gnow[0]) want["gotm_releases"].push_back({s(k + 1) + ".", r.title, r.kind, out_month(r), s(in(r, M - 1)), s(in(r, M)), s(in(r, 0))});
     }
-}
-
-TEST_F(ChartAgreement, ReleaseStatsRowsAddUpAndKeepTheNamedGroupsFigures) {
-    std::map<std::string, int> totals;
-    std::vector<int> active(12, 0);
-    for (const auto& row : table(4, "GROUP RELEASE STATS")) {
-        ASSERT_EQ(row.size(), 15u) << row[1];
-        int s = 0;
-        for (size_t k = 2; k < 14; ++k) {
-            int v = row[k] == "." ? 0 : std::atoi(row[k].c_str());
-            s += v;
-            active[k - 2] += v > 0;
-            if (static_cast<int>(k) - 1 > d.month) {
-                EXPECT_EQ(row[k], ".") << row[1] << ": a month not yet counted";
-            } else if (d.releases.count(row[1]) != 0) {
-                EXPECT_EQ(v, d.releases[row[1]][k - 2]) << row[1];
-            }
+    for (size_t i = 0; i < gnow.size(); ++i) {
+        const std::string& g = gnow[i];
+        const group& row = d.groups.at(g);
+        const size_t m = static_cast<size_t>(M - 1);
+        int points = group_points(g, M), last = place(gbefore, g), scored = 0, top = 0, best = 0;
+        for (size_t k = 0; k < now.size(); ++k) {
+            if (now[k]->group != g) continue;
+            ++scored;
+            if (k < 20) ++top, best = best > 0 ? best : static_cast<int>(k) + 1;
         }
-        EXPECT_EQ(number(row[14]), s) << row[1];
-        totals[row[1]] = s;
+        std::string was = last > 0 ? s(last) : "-";
+        want["month_groups"].push_back({g, s(row.releases[m] - row.dox[m]), s(row.dox[m]), s(row.releases[m]), s(scored), s(points), percent(points, month_all), was});
+        want["month_group_ranking"].push_back({s(i + 1) + ".", g, s(points), percent(points, month_all), s(top), best > 0 ? s(best) : "-",
+                                               i > 0 ? s(group_points(gnow[0], M) - points) : "-", was});
     }
-    for (const auto& [g, months] : d.releases) EXPECT_EQ(totals[g], sum(months)) << g;
-    // The monthly overview's busiest month claim: this month has more active groups than any before it.
-    std::string page = all_text(2);
-    EXPECT_NE(page.find("among " + grouped(active[static_cast<size_t>(d.month - 1)]) + " groups"), std::string::npos);
-    for (int m = 0; m < d.month - 1; ++m) EXPECT_LT(active[static_cast<size_t>(m)], active[static_cast<size_t>(d.month - 1)]);
-    // The yearly overview counts the same releases.
-    for (const auto& row : table(6, "YEARLY OVERVIEW")) EXPECT_EQ(number(row[3]), totals[row[0]]) << row[0];
-}
 
-TEST_F(ChartAgreement, YearlyTablesAreTheSumOfTheMonths) {
-    auto top = ranking(d, in_year, 0);
-    auto rows = table(5, "YEARLY STATS");
-    for (size_t i = 0; i < rows.size(); ++i) {
-        EXPECT_EQ(rows[i][1], top[i]->title);
-        EXPECT_EQ(number(rows[i].back()), top[i]->year_total()) << top[i]->title;
-    }
-    long long year = 0;
-    auto months = table(5, "MONTH BY MONTH");
-    ASSERT_EQ(static_cast<int>(months.size()), d.month);
-    // The chart season opens in July: issue 31, out in June, counts July to May.
-    const char* const season[] = {"July", "August", "September", "October", "November", "December",
-                                  "January", "February", "March", "April", "May", "June"};
-    for (int m = 1; m <= d.month; ++m) {
-        long long all = 0;
-        for (const auto& r : d.list) all += in_month(r, m);
-        year += all;
-        const auto& row = months[static_cast<size_t>(m - 1)];
-        EXPECT_EQ(row[0], season[m - 1]);
-        EXPECT_EQ(row[1], ranking(d, in_month, m)[0]->title) << "number one of month " << m;
-        EXPECT_EQ(number(row[4]), all) << "month " << m;
-        EXPECT_EQ(row[5], leader(group_points(d, m))) << "group of month " << m;
-    }
-    EXPECT_NE(all_text(5).find(grouped(year) + " this season"), std::string::npos);
-
-    auto points = group_points(d, 0);
-    for (const auto& row : table(6, "YEARLY OVERVIEW")) {
-        const std::string& g = row[0];
-        EXPECT_EQ(number(row[1]), sum(d.releases[g]) - sum(d.dox[g])) << g;
-        EXPECT_EQ(number(row[2]), sum(d.dox[g])) << g;
-        EXPECT_EQ(number(row[5]), points[g]) << g;
-    }
-    // Group of the year: the points of the year, and the months each group won.
-    std::map<std::string, int> titles;
-    for (int m = 1; m <= d.month; ++m) ++titles[leader(group_points(d, m))];
-    auto race = table(7, "GROUP OF THE YEAR");
-    EXPECT_EQ(race[0][1], leader(points));
-    for (const auto& row : race) {
-        EXPECT_EQ(number(row[2]), titles[row[1]]) << row[1];
-        EXPECT_EQ(number(row[5]), points[row[1]]) << row[1];
-    }
-}
-
-TEST_F(ChartAgreement, AllTimeTablesAddEarlierYearsToThisOne) {
-    auto top = ranking(d, all_time, 0);
-    auto rows = table(8, "THE NINETY BIGGEST");
-    ASSERT_EQ(rows.size(), 90u);
-    for (size_t i = 0; i < rows.size(); ++i) {
-        EXPECT_EQ(rows[i][1], top[i]->title);
-        EXPECT_EQ(number(rows[i][5]), top[i]->year_total()) << top[i]->title;
-        EXPECT_EQ(number(rows[i][6]), top[i]->earlier + top[i]->year_total()) << top[i]->title;
-    }
-    auto points = group_points(d, 0);
-    long long grand = 0;
-    for (const auto& row : table(8, "THE GROUPS, SEASON BY SEASON")) {
-        ASSERT_EQ(row.size(), 7u);
-        const std::string& g = row[1];
-        long long total = 0;
-        for (size_t k = 0; k < d.past_years.size(); ++k) {
-            auto it = d.past[g].find(d.past_years[k]);
-            long long p = it == d.past[g].end() ? 0 : it->second.points;
-            EXPECT_EQ(number(row[2 + k]), p) << g << " " << d.past_years[k];
-            total += p;
+    // Page 4 also lists the groups statsgen makes up: their months are taken as printed, everything
+    // else must follow (the named groups' months, empty months not yet counted, totals, the order).
+    table stats = page.tables["release_stats"];
+    std::array<int, 13> active{};
+    for (cells& row : stats) {
+        row.resize(15);
+        auto named = d.groups.find(row[1]);
+        int total = 0;
+        for (int m = 1; m <= 12; ++m) {
+            std::string& cell = row[static_cast<size_t>(m + 1)];
+            if (named != d.groups.end()) cell = s(named->second.releases[static_cast<size_t>(m - 1)]);
+            if (m > M || cell == "0") cell = ".";
+            total += std::atoi(cell.c_str());
+            active[static_cast<size_t>(m)] += cell != ".";
         }
-        EXPECT_EQ(number(row[4]), points[g]) << g;
-        EXPECT_EQ(number(row[5]), total + points[g]) << g;
-        grand += total + points[g];
+        row[14] = s(total);
     }
-    EXPECT_NE(all_text(8).find(grouped(grand) + " points"), std::string::npos);
+    std::stable_sort(stats.begin(), stats.end(), [](const cells& a, const cells& b) {
+        return std::atoi(a[14].c_str()) != std::atoi(b[14].c_str()) ? std::atoi(a[14].c_str()) > std::atoi(b[14].c_str()) : a[1] < b[1];
+    });
+    for (size_t i = 0; i < stats.size(); ++i) stats[i][0] = s(i + 1);
+    want["release_stats"] = stats;
+    for (const auto& [g, row] : d.groups) {
+        bool listed = std::any_of(stats.begin(), stats.end(), [&](const cells& c) { return c[1] == g; });
+        EXPECT_TRUE(listed || !row.current) << g << " is missing from the release stats";
+    }
 
-    std::map<std::string, int> this_year;
-    for (const auto& row : table(4, "GROUP RELEASE STATS")) this_year[row[1]] = static_cast<int>(number(row[14]));
-    for (const auto& row : table(9, "ALLTIME OVERVIEW")) {
-        const std::string& g = row[0];
-        int releases = this_year[g], dox = d.dox.count(g) != 0 ? sum(d.dox[g]) : 0;
-        long long all = points[g];
-        for (const auto& [y, p] : d.past[g]) releases += p.releases, dox += p.dox, all += p.points;
-        EXPECT_EQ(number(row[2]), releases - dox) << g;
-        EXPECT_EQ(number(row[3]), dox) << g;
-        EXPECT_EQ(number(row[4]), releases) << g;
-        EXPECT_EQ(number(row[6]), all) << g;
-        EXPECT_EQ(row[7], d.releases.count(g) != 0 ? "yes" : "no") << g;
+    // The season: pages 5 to 7.
+    auto year = by_month(0);
+    auto gyear = groups_by_month(0);
+    auto glast = ranked_groups([&](const std::string& g) {
+        auto it = d.groups.at(g).past.find(d.seasons[d.seasons.size() - 2]);
+        return it == d.groups.at(g).past.end() ? 0 : it->second.points;
+    });
+    std::map<std::string, int> titles, number_ones;
+    int year_all = 0;
+    for (int m = 1; m <= M; ++m) {
+        auto list = by_month(m);
+        int all = 0;
+        for (const release* r : list) all += in(*r, m), year_all += in(*r, m);
+        std::string top = groups_by_month(m)[0];
+        ++titles[top], ++number_ones[list[0]->group];
+        want["month_by_month"].push_back({kMonth[m - 1], list[0]->title, list[0]->group, s(in(*list[0], m)), s(all), top});
     }
+    for (size_t i = 0; i < year.size() && i < 25; ++i) {
+        int best = 0;
+        for (int m = 1; m <= M; ++m) {
+            int p = place(by_month(m), year[i]);
+            best = p > 0 && (best == 0 || p < best) ? p : best;
+        }
+        want["yearly_chart"].push_back({s(i + 1) + ".", year[i]->title, year[i]->group, year[i]->kind, out_month(*year[i]), s(best), s(in(*year[i], 0))});
+    }
+    for (size_t i = 0; i < gyear.size(); ++i) {
+        const std::string& g = gyear[i];
+        int releases = sum(d.groups.at(g).releases), dox = sum(d.groups.at(g).dox), points = group_points(g, 0), scored = 0;
+        for (const release* r : year) scored += r->group == g && r->season == d.season;
+        int last = place(glast, g);
+        want["year_groups"].push_back({g, s(releases - dox), s(dox), s(releases), s(scored), s(points), percent(points, year_all), last > 0 ? s(last) : "new"});
+        if (i < 8) {
+            want["group_of_the_year"].push_back({s(i + 1) + ".", g, s(titles[g]), s(number_ones[g]), s(releases), s(points),
+                                                 i > 0 ? s(group_points(gyear[0], 0) - points) : "-"});
+        }
+    }
+
+    // Since issue 1: pages 8 and 9.
+    auto all_time = [this](const release& r) { return r.earlier + in(r, 0); };
+    auto group_all_time = [this](const std::string& g) {
+        int t = group_points(g, 0);
+        for (const auto& [y, p] : d.groups.at(g).past) t += p.points;
+        return t;
+    };
+    auto all = ranked(all_time);
+    auto gall = ranked_groups(group_all_time);
+    for (size_t i = 0; i < all.size() && i < 90; ++i) {
+        const release& r = *all[i];
+        want["alltime_chart"].push_back({s(i + 1) + ".", r.title, r.group, r.kind, s(r.year), s(in(r, 0)), s(all_time(r))});
+    }
+    for (int y : d.seasons) {
+        table& t = want["released_" + season_label(y)];
+        for (size_t i = 0; i < all.size() && t.size() < 10; ++i) {
+            const release& r = *all[i];
+            if (r.season == y) t.push_back({s(t.size() + 1) + ".", r.title, r.group, r.kind, short_month(r.month), s(i + 1), s(all_time(r))});
+        }
+    }
+    int grand = 0;
+    for (const std::string& g : gall) grand += group_all_time(g);
+    std::map<int, std::array<int, 3>> kinds;  // season -> ISO, DOX, points
+    for (size_t i = 0; i < gall.size(); ++i) {
+        const std::string& g = gall[i];
+        const group& row = d.groups.at(g);
+        int releases = sum(row.releases), dox = sum(row.dox), charted = 0, first = row.current ? d.season : 9999;
+        kinds[d.season][0] += releases - dox, kinds[d.season][1] += dox, kinds[d.season][2] += group_points(g, 0);
+        cells by_season{s(i + 1) + ".", g};
+        for (size_t k = 0; k + 1 < d.seasons.size(); ++k) {
+            auto it = row.past.find(d.seasons[k]);
+            by_season.push_back(it == row.past.end() ? "-" : s(it->second.points));
+            if (it == row.past.end()) continue;
+            const past_season& p = it->second;
+            releases += p.releases, dox += p.dox, first = std::min(first, d.seasons[k]);
+            kinds[d.seasons[k]][0] += p.releases - p.dox, kinds[d.seasons[k]][1] += p.dox, kinds[d.seasons[k]][2] += p.points;
+        }
+        for (const release& r : d.list) charted += r.group == g;
+        by_season.insert(by_season.end(), {row.current ? s(group_points(g, 0)) : "-", s(group_all_time(g)), percent(group_all_time(g), grand)});
+        want["alltime_groups_by_year"].push_back(by_season);
+        want["alltime_groups"].push_back({g, season_label(first), s(releases - dox), s(dox), s(releases), s(charted), s(group_all_time(g)), row.current ? "yes" : "no"});
+    }
+    for (int y : d.seasons) {
+        int iso = 0, dox = 0;
+        for (const release& r : d.list) {
+            if (r.season == y) ++(r.kind == "DOX" ? dox : iso);
+        }
+        auto [named_iso, named_dox, points] = kinds[y];
+        want["alltime_kinds"].push_back({season_label(y), s(named_iso), s(named_dox), percent(named_dox, named_iso + named_dox), s(iso), s(dox), s(points)});
+    }
+
+    // One pass over every table: each printed cell against the data.
+    EXPECT_EQ(page.tables.size(), want.size());
+    for (const auto& [name, rows] : want) {
+        const table& got = page.tables[name];
+        EXPECT_EQ(got.size(), rows.size()) << name;
+        for (size_t i = 0; i < got.size() && i < rows.size(); ++i) {
+            std::vector<std::string> a, b;
+            for (const auto& c : got[i]) a.push_back(plain(c));
+            for (const auto& c : rows[i]) b.push_back(plain(c));
+            EXPECT_EQ(a, b) << name << " row " << i + 1;
+        }
+    }
+
+    // Figures the prose prints, and what the prose says in so many words.
+    int record_before = *std::max_element(active.begin() + 1, active.begin() + M);
+    const std::map<std::string, std::string> figures = {
+        {"top1", now[0]->title}, {"top2", now[1]->title}, {"top_margin", s(in(*now[0], M) - in(*now[1], M))},
+        {"month_votes", s(month_all)}, {"month_releases", s(now.size())}, {"gotm", gnow[0]}, {"runner_up", gnow[1]},
+        {"runner_up_votes", s(group_points(gnow[1], M))}, {"third", gnow[2]}, {"month_active_groups", s(active[static_cast<size_t>(M)])},
+        {"month_active_record_before", s(record_before)}, {"year_votes", s(year_all)}, {"year_top1", year[0]->title},
+        {"goty", gyear[0]}, {"goty_lead", s(group_points(gyear[0], 0) - group_points(gyear[1], 0))},
+        {"alltime_top1", all[0]->title}, {"alltime_leader", gall[0]}, {"alltime_votes", s(grand)}, {"alltime_charted", s(d.list.size())}};
+    for (const auto& [name, value] : figures) EXPECT_EQ(plain(page.fields[name]), value) << "{" << name << "}";
+    const std::pair<const char*, bool> claims[] = {
+        {"page 1: the top two are one point apart, both by one group", in(*now[0], M) - in(*now[1], M) == 1 && now[0]->group == now[1]->group},
+        {"page 2: this month is the season's busiest so far", active[static_cast<size_t>(M)] > record_before},
+        {"page 3: the winner has the chart's top two", now[0]->group == gnow[0] && now[1]->group == gnow[0]},
+        {"page 3: its second title this season, the first in October", titles[gnow[0]] == 2 && groups_by_month(4)[0] == gnow[0]},
+        {"page 3: the runner-up was last month's group of the month", gnow[1] == gbefore[0]},
+        {"page 3: Okkulon came fourth", gnow[3] == "Okkulon"},
+        {"page 9: Kettleburn topped the first season", ranked_groups([&](const std::string& g) {
+             auto it = d.groups.at(g).past.find(d.seasons[0]);
+             return it == d.groups.at(g).past.end() ? 0 : it->second.points;
+         })[0] == "Kettleburn"},
+        {"page 9: Starling Yard Almanac is the second biggest release", all[1]->title == "Starling Yard Almanac"},
+    };
+    for (const auto& [claim, holds] : claims) EXPECT_TRUE(holds) << claim;
 }
 
 // statsgen refuses a data set that contradicts itself, naming the file and line.
 TEST(ChartDataChecks, ContradictionsStopTheBuild) {
     const std::string head = "issue 31\nseason 2008-09\nmonth 2\npast_seasons 2007-08\nseed 1\ngroups 2\n"
                              "prefixes Amber\nsuffixes Arc Bay\ngroup Velvetine 1 1\ndox Velvetine 0 1\n";
-    struct bad_case {
-        std::string lines;
-        std::string message;
-    };
-    const bad_case cases[] = {
+    const std::pair<const char*, const char*> cases[] = {
         {"release Velvetine DOX 2008-07 0 10 5 : Kiln And Crown\n", "11: 'Velvetine' has more charted releases"},
         {"release Velvetine ISO 2008-08 0 10 5 : Kiln And Crown\n", "11: points before the release came out"},
         {"release Velvetine ISO 2008-07 40 10 5 : Kiln And Crown\n", "11: a release of this season has no earlier"},
@@ -366,21 +424,18 @@ TEST(ChartDataChecks, ContradictionsStopTheBuild) {
         {"release Velvetine ISO 2009-06 0 0 5 : Heron Shift\n", "11: release comes out after this issue"},
         {"release Velvetine ISO 2008-06 0 10 5 : Heron Shift\n", "11: release from a season without past figures"},
     };
-    std::string dir = testing::TempDir();
-    std::string page = dir + "page01_check.in";
+    const std::string dir = testing::TempDir(), page = dir + "page01_check.in", data = dir + "bad_charts.data";
     ASSERT_TRUE(tool_write_output(page, "@page 1\n{top1}\n", "test"));
-    for (const bad_case& c : cases) {
-        std::string data = dir + "bad_charts.data";
-        ASSERT_TRUE(tool_write_output(data, head + c.lines, "test"));
-        std::string command = std::string(KV_STATSGEN) + " " + data + " " + dir + " " + page + " 2>&1";
-        FILE* pipe = popen(command.c_str(), "r");
+    for (const auto& [lines, message] : cases) {
+        ASSERT_TRUE(tool_write_output(data, head + lines, "test"));
+        FILE* pipe = popen((std::string(KV_STATSGEN) + " " + data + " " + dir + " " + page + " 2>&1").c_str(), "r");
         ASSERT_NE(pipe, nullptr);
         std::string output;
         char buffer[512];
         for (size_t got; (got = fread(buffer, 1, sizeof buffer, pipe)) > 0;) output.append(buffer, got);
-        EXPECT_NE(pclose(pipe), 0) << c.lines;
-        EXPECT_NE(output.find("bad_charts.data:"), std::string::npos) << output;
-        EXPECT_NE(output.find(c.message), std::string::npos) << output;
+        EXPECT_NE(pclose(pipe), 0) << lines;
+        EXPECT_NE(output.find(data + ":"), std::string::npos) << output;
+        EXPECT_NE(output.find(message), std::string::npos) << output;
     }
 }
 

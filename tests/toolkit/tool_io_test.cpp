@@ -1,7 +1,6 @@
-// Tests of the tools' file helpers: whole reads (text and bounded bytes) and the temp-and-rename write.
+// The tools' file helpers: exact whole reads, the byte limit, and writes that never leave a half file.
 #include <gtest/gtest.h>
 
-#include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -13,110 +12,58 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// A fresh folder per test, removed afterwards.
-struct ToolIo : ::testing::Test {
-    fs::path dir;
-    void SetUp() override {
-        dir = fs::path(::testing::TempDir()) /
-              (std::string("toolkit_") + ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(dir);
-        fs::create_directories(dir);
-    }
-    void TearDown() override { fs::remove_all(dir); }
-    std::string path(const char* name) const { return (dir / name).string(); }
-    void put(const char* name, const std::string& bytes) const {
-        std::ofstream(path(name), std::ios::binary) << bytes;
-    }
-    std::string get(const char* name) const {
-        std::string text;
-        EXPECT_TRUE(tool_read_text(path(name).c_str(), text)) << name;
-        return text;
-    }
-};
+const std::string sample = std::string("a\0b\r\n\xff", 6) + std::string(70000, 'z');
 
-const std::string binary_sample = std::string("a\0b\r\n\xff", 6) + std::string(70000, 'z');
-
-}  // namespace
-
-TEST_F(ToolIo, ReadsWholeFilesExactly) {
-    put("in.bin", binary_sample);
-    std::string text = "old contents are replaced";
-    ASSERT_TRUE(tool_read_text(path("in.bin").c_str(), text));
-    EXPECT_EQ(text, binary_sample);
-
-    std::vector<uint8_t> bytes = {1, 2, 3};
-    std::string reason;
-    ASSERT_TRUE(tool_read_bytes(path("in.bin").c_str(), bytes, reason));
-    EXPECT_EQ(std::string(bytes.begin(), bytes.end()), binary_sample);
-
-    put("empty", "");
-    ASSERT_TRUE(tool_read_bytes(path("empty").c_str(), bytes, reason));
-    EXPECT_TRUE(bytes.empty());
+// A fresh folder for one test.
+std::string folder(const char* name) {
+    fs::path dir = fs::path(testing::TempDir()) / name;
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    return dir.string() + "/";
 }
 
-TEST_F(ToolIo, ReadFailuresSayWhy) {
-    const std::string missing = path("missing");
-    std::string text;
-    EXPECT_FALSE(tool_read_text(missing.c_str(), text));
+TEST(ToolIo, ReadsAreExactAndBoundedAndSayWhyTheyFail) {
+    const std::string dir = folder("tool_io_reads"), in = dir + "in.bin", missing = dir + "missing";
+    std::ofstream(in, std::ios::binary) << sample;
+    std::string text = "replaced", reason;
+    std::vector<uint8_t> bytes = {1, 2, 3};
+    ASSERT_TRUE(tool_read_text(in.c_str(), text));
+    EXPECT_EQ(text, sample);
+    ASSERT_TRUE(tool_read_bytes(in.c_str(), bytes, reason, sample.size()));
+    EXPECT_EQ(std::string(bytes.begin(), bytes.end()), sample);
+    // One byte over the limit fails and keeps nothing; so does a limit inside the first chunk.
+    EXPECT_FALSE(tool_read_bytes(in.c_str(), bytes, reason, sample.size() - 1));
+    EXPECT_TRUE(bytes.empty());
+    EXPECT_EQ(reason, in + ": larger than " + std::to_string(sample.size() - 1) + " bytes");
+    EXPECT_FALSE(tool_read_bytes(in.c_str(), bytes, reason, 3));
 
-    std::vector<uint8_t> bytes;
-    std::string reason;
+    EXPECT_FALSE(tool_read_text(missing.c_str(), text));
     EXPECT_FALSE(tool_read_bytes(missing.c_str(), bytes, reason));
     EXPECT_EQ(reason.rfind("cannot open " + missing + ": ", 0), 0u) << reason;
-
-    ::testing::internal::CaptureStderr();
+    testing::internal::CaptureStderr();
     EXPECT_FALSE(tool_read_source(missing.c_str(), text, "fontc"));
-    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "fontc: cannot read " + missing + "\n");
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "fontc: cannot read " + missing + "\n");
 }
 
-TEST_F(ToolIo, ByteReadsStopAtTheLimit) {
-    put("in.bin", binary_sample);
-    const size_t size = binary_sample.size();
-    std::vector<uint8_t> bytes;
-    std::string reason;
-    EXPECT_TRUE(tool_read_bytes(path("in.bin").c_str(), bytes, reason, size));
-    EXPECT_EQ(bytes.size(), size);
+TEST(ToolIo, WritesReplaceTheWholeTargetOrLeaveItAlone) {
+    const std::string dir = folder("tool_io_writes"), out = dir + "out.cpp";
+    std::ofstream(out) << "an older, longer build of the output";
+    std::string text;
+    ASSERT_TRUE(tool_write_output(out, sample, "pagec"));
+    EXPECT_TRUE(tool_read_text(out.c_str(), text) && text == sample);
+    EXPECT_FALSE(fs::exists(out + ".tmp"));
 
-    EXPECT_FALSE(tool_read_bytes(path("in.bin").c_str(), bytes, reason, size - 1));
-    EXPECT_TRUE(bytes.empty());
-    EXPECT_EQ(reason, path("in.bin") + ": larger than " + std::to_string(size - 1) + " bytes");
-
-    // A limit inside the first chunk is honoured too.
-    EXPECT_FALSE(tool_read_bytes(path("in.bin").c_str(), bytes, reason, 3));
-}
-
-TEST_F(ToolIo, WriteOutputReplacesTheTargetAndLeavesNoTemporary) {
-    const std::string target = path("out.cpp");
-    put("out.cpp", "an older, longer build of the output");
-    ASSERT_TRUE(tool_write_output(target, binary_sample, "pagec"));
-    EXPECT_EQ(get("out.cpp"), binary_sample);
-    EXPECT_FALSE(fs::exists(target + ".tmp"));
-
-    ASSERT_TRUE(tool_write_output(target, "", "pagec"));
-    EXPECT_EQ(get("out.cpp"), "");
-}
-
-TEST_F(ToolIo, FailedWriteNamesTheToolAndLeavesTheOldOutput) {
-    // The folder does not exist: the temporary file cannot even be opened.
-    const std::string nowhere = path("no_such_folder/out.cpp");
-    ::testing::internal::CaptureStderr();
-    EXPECT_FALSE(tool_write_output(nowhere, "text", "skingen"));
-    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "skingen: cannot write " + nowhere + ".tmp\n");
-
-    // The target is a folder that cannot be replaced: the rename fails and the temporary goes.
-    const std::string blocked = path("blocked");
-    fs::create_directories(dir / "blocked" / "inside");
-    ::testing::internal::CaptureStderr();
+    // No folder for the temporary file; then a target that cannot be replaced, whose temporary goes.
+    testing::internal::CaptureStderr();
+    EXPECT_FALSE(tool_write_output(dir + "none/out.cpp", "text", "skingen"));
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "skingen: cannot write " + dir + "none/out.cpp.tmp\n");
+    const std::string blocked = dir + "blocked";
+    fs::create_directories(blocked + "/inside");
+    testing::internal::CaptureStderr();
     EXPECT_FALSE(tool_write_output(blocked, "text", "fontc"));
-    EXPECT_EQ(::testing::internal::GetCapturedStderr(),
-              "fontc: cannot rename " + blocked + ".tmp to " + blocked + "\n");
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "fontc: cannot rename " + blocked + ".tmp to " + blocked + "\n");
     EXPECT_TRUE(fs::is_directory(blocked));
     EXPECT_FALSE(fs::exists(blocked + ".tmp"));
 }
 
-TEST(ToolBaseName, KeepsTheLastPathPart) {
-    EXPECT_EQ(tool_base_name("content/fonts/text_font.txt"), "text_font.txt");
-    EXPECT_EQ(tool_base_name("/abs/x"), "x");
-    EXPECT_EQ(tool_base_name("plain"), "plain");
-    EXPECT_EQ(tool_base_name("folder/"), "");
-}
+}  // namespace
