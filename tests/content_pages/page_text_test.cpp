@@ -67,13 +67,11 @@ std::vector<std::string> words_of(std::string_view text) {
 
 // The words hunspell's en_US dictionary does not know; false when hunspell cannot run.
 bool unknown_to_hunspell(const std::set<std::string>& words, std::set<std::string>& unknown) {
-    std::string list, path = testing::TempDir() + "kv_page_words.txt", output;
+    std::string list, path = testing::TempDir() + "kv_page_words.txt", output(1 << 20, '\0');
     for (const std::string& w : words) list += w + "\n";
-    if (!tool_write_output(path, list, "page_text_test")) return false;
-    FILE* pipe = popen(("hunspell -d en_US -l < '" + path + "' 2>/dev/null").c_str(), "r");
+    FILE* pipe = tool_write_output(path, list, "page_text_test") ? popen(("hunspell -d en_US -l < '" + path + "' 2>/dev/null").c_str(), "r") : nullptr;
     if (pipe == nullptr) return false;
-    char buffer[4096];
-    for (size_t got; (got = fread(buffer, 1, sizeof buffer, pipe)) > 0;) output.append(buffer, got);
+    output.resize(fread(output.data(), 1, output.size(), pipe));
     if (pclose(pipe) != 0) return false;
     size_t pos = 0;
     for (std::string_view line; tool_next_line(output, pos, line);) {
@@ -120,19 +118,14 @@ TEST(PageText, EveryWordIsInTheDictionaryOrOurOwnList) {
         return unknown.count(w) == 0 || own.count(l) != 0 || (l.ends_with("'s") && own.count(l.substr(0, l.size() - 2)) != 0);
     };
     // One report per misspelt word, at its first use, so a name spelt wrong throughout reads as one fault.
-    std::map<std::string, std::pair<const source_line*, int>> misspelt;
-    std::vector<std::string> order;
+    std::map<std::string, std::pair<std::string, int>> misspelt;  // word -> where first used, uses
     for (const source_line& l : lines) {
         for (const std::string& w : words_of(l.text)) {
-            if (spelt(w)) continue;
-            auto [at, fresh] = misspelt.emplace(w, std::pair{&l, 0});
-            if (fresh) order.push_back(w);
-            ++at->second.second;
+            if (!spelt(w)) ++misspelt.try_emplace(w, l.file + ":" + std::to_string(l.line), 0).first->second.second;
         }
     }
-    for (const std::string& w : order) {
-        const auto& [l, uses] = misspelt[w];
-        ADD_FAILURE() << l->file << ":" << l->line << ": '" << w << "' is misspelt" << (uses > 1 ? " (used " + std::to_string(uses) + " times)" : "");
+    for (const auto& [w, at] : misspelt) {
+        ADD_FAILURE() << at.first << ": '" << w << "' is misspelt" << (at.second > 1 ? " (used " + std::to_string(at.second) + " times)" : "");
     }
 }
 
