@@ -48,15 +48,6 @@ TEST(SkinPainting, ButtonsWhereTheMagazineHitTestsThemWithTheirLabelsInside) {
     }
 }
 
-TEST(SkinPainting, EmitterEscapesSoNoDigitExtendsAnEscape) {
-    std::vector<unsigned char> a(static_cast<size_t>(skingen_stored_bytes), 0), b = a;
-    a[0] = '"', a[1] = '\\', a[2] = 200, a[3] = '7';
-    b.back() = 5;  // a picture not ending on zero is emitted as numbers
-    const std::string cpp = skingen_emit_cpp({a, b});
-    EXPECT_NE(cpp.find(R"(    "\042\134\3107\000)"), std::string::npos);
-    EXPECT_NE(cpp.find(",5,},\n};"), std::string::npos);
-}
-
 TEST(SkinParameters, BadLinesAreRejectedWithTheirLine) {
     const std::pair<const char*, const char*> cases[] = {
         {"skin A grunge\nbutton 11 X 1 1 9 9\n", "skins.txt:2: button number 11"},
