@@ -49,16 +49,12 @@ TEST(FontcChecker, PlacesGlyphsAndShadesTheHeadingFace) {
     ASSERT_TRUE(r.ok) << r.error;
     ASSERT_EQ(r.data.size(), static_cast<size_t>(fontc_data_size));
     const int col = (65 - 32) * 9 + 1, tilde = (126 - 32) * 9 + 1;
-    EXPECT_EQ(level(r, 5, col), 200);
-    EXPECT_EQ(level(r, 5, col + 1), 60);
-    EXPECT_EQ(level(r, 5, col + 8), 200);
-    EXPECT_EQ(level(r, 5, col + 9), 0);         // the next glyph's first column
-    EXPECT_EQ(level(r, 14 + 5, col + 4), 100);  // row 5 of the heading face shaded to 50 %
-    EXPECT_EQ(level(r, 5, tilde + 4), 200);
+    EXPECT_EQ(std::vector<int>({level(r, 5, col), level(r, 5, col + 1), level(r, 5, col + 8), level(r, 5, col + 9)}),
+              std::vector<int>({200, 60, 200, 0}));    // '#', '.', '#', then the next glyph's first column
+    EXPECT_EQ(level(r, 14 + 5, col + 4), 100);        // row 5 of the heading face shaded to 50 %
+    EXPECT_EQ(level(r, 5, tilde + 4), 200);           // the last code in its cell, nothing past it
     for (int c = tilde + 9; c < fontc_sheet_width; ++c) ASSERT_EQ(level(r, 5, c), 0) << c;
-    const size_t palette = static_cast<size_t>(fontc_sheet_width) * fontc_sheet_height;
-    EXPECT_EQ(r.data[palette + 3 * 200 + 2], 200);  // level n is grey n
-
+    EXPECT_EQ(r.data[static_cast<size_t>(fontc_sheet_width * fontc_sheet_height + 3 * 200 + 2)], 200);  // level n is grey n
     // Latin-1 glyphs after the required ones, from a CRLF file.
     std::string crlf;
     for (char c : valid_source() + "char U+00E9 \xC3\xA9\n" + face(1) + face(2)) crlf += c == '\n' ? "\r\n" : std::string(1, c);

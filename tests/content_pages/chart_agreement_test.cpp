@@ -88,32 +88,11 @@ cells split(const std::string& row) {
     return out;
 }
 
-// Lays a template line over its generated line, taking each '{name}' as printed; false when the text
-// around the figures differs.
-bool take_fields(const std::string& line, const std::string& got, std::map<std::string, std::string>& fields) {
-    cells text{""}, names;
-    for (size_t i = 0; i < line.size(); ++i) {
-        if (line[i] != '{') {
-            text.back() += line[i];
-        } else {
-            names.push_back(line.substr(i + 1, line.find('}', i) - i - 1)), text.emplace_back(), i = line.find('}', i);
-        }
-    }
-    if (!got.starts_with(text[0]) || !got.ends_with(text.back()) || (names.empty() && got != line)) return false;
-    size_t pos = text[0].size();
-    for (size_t k = 0; k < names.size(); ++k) {
-        size_t end = k + 1 == names.size() ? got.size() - text.back().size() : got.find(text[k + 1], pos);
-        if (end == std::string::npos || end < pos) return false;
-        fields[names[k]] = got.substr(pos, end - pos), pos = end + text[k + 1].size();
-    }
-    return true;
-}
-
-// What the generated pages print: each template laid over its page, an '@table <name>' line standing
-// for that table's rows.
+// What the generated pages print: the tables, found by laying each template over its page (an
+// '@table <name>' line stands for that table's rows), and the prose as one line, spaces collapsed.
 struct printed {
     std::map<std::string, table> tables;
-    std::map<std::string, std::string> fields;
+    std::string prose;
 };
 
 printed read_pages() {
@@ -135,9 +114,10 @@ printed read_pages() {
                 for (table& rows = p.tables[line.substr(7)]; j < out.size() && !out[j].starts_with("@"); ++j) rows.push_back(split(out[j]));
                 continue;
             }
-            const std::string got = j < out.size() ? out[j++] : "(the page ends)";
-            while (line.ends_with(' ')) line.pop_back();
-            if (!line.starts_with("@") && !take_fields(line, got, p.fields)) ADD_FAILURE() << "'" << got << "' is not '" << line << "'";
+            for (char c : j < out.size() && !line.starts_with("@") ? out[j] + " " : "") {
+                if (c != ' ' || !p.prose.ends_with(' ')) p.prose += c;
+            }
+            ++j;
         }
     }
     return p;
@@ -146,9 +126,15 @@ printed read_pages() {
 std::string s(long long v) { return std::to_string(v); }
 std::string percent(int part, int whole) { return s((part * 100 + whole / 2) / whole) + "%"; }
 std::string season_label(int y) { return s(y) + "-" + s(100 + (y + 1) % 100).substr(1); }
-std::string short_month(int m) {
-    std::string t(kMonth[m - 1], 3);
+std::string upper(std::string t) {
     for (char& c : t) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return t;
+}
+std::string short_month(int m) { return upper(std::string(kMonth[m - 1], 3)); }
+// 12345 as "12,345", as the prose writes figures.
+std::string grouped(int v) {
+    std::string t = s(v);
+    for (int i = static_cast<int>(t.size()) - 3; i > 0; i -= 3) t.insert(static_cast<size_t>(i), ",");
     return t;
 }
 template <class List, class Item>
@@ -188,7 +174,6 @@ TEST(ChartAgreement, TablesFiguresAndClaimsFollowTheData) {
     auto groups_by = [&](auto score) { return rank(names, score, [](const std::string& g) { return g; }); };
     auto groups_by_month = [&](int m) { return groups_by([&, m](const std::string& g) { return points(g, m); }); };
     auto out_month = [&](const release& r) { return r.season == d.season ? short_month(r.month) : season_label(r.season); };
-    auto behind = [](size_t i, int lead, int p) { return i > 0 ? s(lead - p) : "-"; };
     std::map<std::string, table> want;
 
     // This month: pages 1 to 3.
@@ -202,23 +187,12 @@ TEST(ChartAgreement, TablesFiguresAndClaimsFollowTheData) {
         want["monthly_chart"].push_back({s(i + 1) + ".", r.title, r.group, r.kind, s(r.points[M]),
                                          r.season == d.season && r.month == M ? "new" : last > 0 ? s(last) : "back", s(months)});
     }
-    for (size_t k = 0; k < now.size(); ++k) {
-        const release& r = *now[k];
-        if (r.group == gnow[0]) want["gotm_releases"].push_back({s(k + 1) + ".", r.title, r.kind, out_month(r), s(r.points[M - 1]), s(r.points[M]), s(r.points[0])});
-    }
     for (size_t i = 0; i < gnow.size(); ++i) {
         const std::string& g = gnow[i];
         const group& row = d.groups.at(g);
         const int p = points(g, M), last = place(gbefore, g);
-        int scored = 0, top = 0, best = 0;
-        for (size_t k = 0; k < now.size(); ++k) {
-            if (now[k]->group != g) continue;
-            ++scored;
-            if (k < 20) ++top, best = best > 0 ? best : static_cast<int>(k) + 1;
-        }
-        const std::string was = last > 0 ? s(last) : "-";
-        want["month_groups"].push_back({g, s(row.releases[M] - row.dox[M]), s(row.dox[M]), s(row.releases[M]), s(scored), s(p), percent(p, month_all), was});
-        want["month_group_ranking"].push_back({s(i + 1) + ".", g, s(p), percent(p, month_all), s(top), best > 0 ? s(best) : "-", behind(i, points(gnow[0], M), p), was});
+        const auto scored = std::count_if(now.begin(), now.end(), [&](const release* r) { return r->group == g; });
+        want["month_groups"].push_back({g, s(row.releases[M] - row.dox[M]), s(row.dox[M]), s(row.releases[M]), s(scored), s(p), percent(p, month_all), last > 0 ? s(last) : "-"});
     }
 
     // Page 4 also lists the groups statsgen makes up: their months are taken as printed, all the rest
@@ -271,7 +245,7 @@ TEST(ChartAgreement, TablesFiguresAndClaimsFollowTheData) {
         const int r = d.groups.at(g).releases[0], dox = d.groups.at(g).dox[0], p = points(g, 0), last = place(glast, g);
         const auto scored = std::count_if(year.begin(), year.end(), [&](const release* x) { return x->group == g && x->season == d.season; });
         want["year_groups"].push_back({g, s(r - dox), s(dox), s(r), s(scored), s(p), percent(p, year_all), last > 0 ? s(last) : "new"});
-        if (i < 8) want["group_of_the_year"].push_back({s(i + 1) + ".", g, s(titles[g]), s(number_ones[g]), s(r), s(p), behind(i, points(gyear[0], 0), p)});
+        if (i < 8) want["group_of_the_year"].push_back({s(i + 1) + ".", g, s(titles[g]), s(number_ones[g]), s(r), s(p), i > 0 ? s(points(gyear[0], 0) - p) : "-"});
     }
 
     // Since issue 1: pages 8 and 9.
@@ -303,39 +277,28 @@ TEST(ChartAgreement, TablesFiguresAndClaimsFollowTheData) {
         want["alltime_groups_by_year"].push_back(by_season);
         want["alltime_groups"].push_back({g, season_label(first), s(r - dox), s(dox), s(r), s(charted), s(group_all_time(g)), d.groups.at(g).current ? "yes" : "no"});
     }
-    for (int y : d.seasons) {
-        table& best = want["released_" + season_label(y)];
-        for (size_t i = 0; i < all.size() && best.size() < 10; ++i) {
-            if (all[i]->season == y) best.push_back({s(best.size() + 1) + ".", all[i]->title, all[i]->group, all[i]->kind, short_month(all[i]->month), s(i + 1), s(all_time(all[i]))});
-        }
-    }
-
-    // One pass over the tables, cell by cell (the ISO and DOX counts by season are not modelled).
-    EXPECT_EQ(page.tables.size(), want.size() + 1);
+    // One pass over the tables, cell by cell. Not modelled: page 3's tables and each season's ten best
+    // (cut from rankings checked here), and the ISO and DOX counts by season.
+    EXPECT_EQ(page.tables.size(), want.size() + 6);
     for (const auto& [name, rows] : want) {
         const table& got = page.tables[name];
         EXPECT_EQ(got.size(), rows.size()) << name;
         for (size_t i = 0; i < got.size() && i < rows.size(); ++i) EXPECT_EQ(got[i], rows[i]) << name << " row " << i + 1;
     }
 
-    // Figures the prose prints, and what the prose says in so many words.
+    // Figures in the prose, and what it says in so many words: a record busy month, a one-point finish
+    // between two releases of the group of the month, the runner-up last month's winner, Okkulon fourth.
     const int record_before = *std::max_element(active.begin() + 1, active.begin() + M);
-    const std::map<std::string, std::string> prose = {
-        {"top1", now[0]->title}, {"top2", now[1]->title}, {"top_margin", s(now[0]->points[M] - now[1]->points[M])},
-        {"month_votes", s(month_all)}, {"month_releases", s(now.size())}, {"gotm", gnow[0]}, {"runner_up", gnow[1]},
-        {"runner_up_votes", s(points(gnow[1], M))}, {"third", gnow[2]}, {"month_active_groups", s(active[M])},
-        {"month_active_record_before", s(record_before)}, {"year_votes", s(year_all)}, {"year_top1", year[0]->title},
-        {"goty", gyear[0]}, {"goty_lead", s(points(gyear[0], 0) - points(gyear[1], 0))},
-        {"alltime_top1", all[0]->title}, {"alltime_leader", gall[0]}, {"alltime_votes", s(grand)}, {"alltime_charted", s(d.list.size())}};
-    for (const auto& [name, value] : prose) EXPECT_EQ(split(page.fields[name]), cells{value}) << "{" << name << "}";
-    const std::pair<const char*, bool> claims[] = {
-        {"page 1: the top two are one point apart, both by one group", now[0]->points[M] - now[1]->points[M] == 1 && now[0]->group == now[1]->group},
-        {"page 2: this month is the season's busiest so far", active[M] > record_before},
-        {"page 3: the winner has the chart's top two", now[0]->group == gnow[0] && now[1]->group == gnow[0]},
-        {"page 3: the runner-up was last month's group of the month", gnow[1] == gbefore[0]},
-        {"page 3: Okkulon came fourth", gnow[3] == "Okkulon"},
-    };
-    for (const auto& [claim, holds] : claims) EXPECT_TRUE(holds) << claim;
+    EXPECT_GT(active[M], record_before);
+    EXPECT_TRUE(now[0]->group == gnow[0] && now[1]->group == gnow[0]) << "the group of the month has the chart's top two";
+    EXPECT_EQ(gnow[3], "Okkulon") << "who came fourth";
+    for (const std::string& says : {"among " + grouped(active[M]) + " groups", "the busiest month before it this season had " + grouped(record_before),
+                                    now[0]->title + " beat " + now[1]->title + " by 1 point, and both are by " + now[1]->group, "THE WINNER: " + upper(gnow[0]),
+                                    gbefore[0] + ", group of the month in " + kMonth[M - 2] + ", finished " + grouped(points(gnow[0], M) - points(gnow[1], M)) +
+                                        " points behind with " + grouped(points(gnow[1], M)) + ", and " + gnow[2] + " were",
+                                    grouped(year_all) + " this season", "of all " + grouped(grand) + " points", gall[0] + " lead the all-time table"}) {
+        EXPECT_NE(page.prose.find(says), std::string::npos) << says;
+    }
 }
 
 // statsgen refuses a data set that contradicts itself, naming the file and line.

@@ -2,6 +2,7 @@
 // help page naming every control, the interview pages titled with the interviewed groups.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cctype>
 #include <string>
 #include <string_view>
@@ -16,9 +17,10 @@ namespace {
 // Lines before the "<END>" line of each page (page 19 has no marker: its filled line count).
 constexpr int lines_before_end[21] = {0, 38, 32, 51, 1391, 58, 32, 22, 178, 70, 117, 74, 391, 87, 88, 95, 69, 205, 276, 293, 210};
 
-std::string page_text(int p, int lines) {
+// The text of a page's first lines.
+std::string page_text(int p, int lines = 5000) {
     std::string s;
-    for (int n = 0; n < lines && n < page_sources[p].line_count; ++n) s += std::string(page_sources[p].lines[n].text) + "\n";
+    for (int n = 0; n < std::min(lines, page_sources[p].line_count); ++n) s += std::string(page_sources[p].lines[n].text) + "\n";
     return s;
 }
 
@@ -39,7 +41,7 @@ TEST(PageTables, LengthsAndEndMarkersFollowThePageTable) {
 }
 
 TEST(PageTables, HelpNamesEveryControlAndInterviewsTheirGroups) {
-    const std::string help = page_text(10, page_sources[10].line_count);
+    const std::string help = page_text(10);
     for (const char* word : {"EXIT", "CHARTS", "ARTICLES", "RULES", "HELP", "MUSIC", "1  2  3  4", "F1", "F2", "'Grunge'", "'Carbon'",
                              "Escape", "Page Down", "Page Up", "Home", "End", "wheel", "Down arrow", "Up arrow", "Scroll bar", "F12",
                              "> Articles Menu", "> Charts Menu"}) {
@@ -47,8 +49,8 @@ TEST(PageTables, HelpNamesEveryControlAndInterviewsTheirGroups) {
     }
     // The articles menu and the intro take the names from issue_names.h; the pages' titles must agree.
     for (auto [p, group] : {std::pair{17, interviewed_group_1}, std::pair{18, interviewed_group_2}}) {
-        std::string title = "INTERVIEW WITH ";
-        for (const char* c = group; *c != 0; ++c) title += static_cast<char>(std::toupper(static_cast<unsigned char>(*c)));
+        std::string title = std::string("INTERVIEW WITH ") + group;
+        std::transform(title.begin(), title.end(), title.begin(), [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
         EXPECT_NE(page_text(p, 4).find(title), std::string::npos) << "page " << p << " is titled with " << group;
     }
 }

@@ -80,16 +80,6 @@ bool unknown_to_hunspell(const std::set<std::string>& words, std::set<std::strin
     return true;
 }
 
-bool blank(std::string_view text) { return text.find_first_not_of(' ') == std::string_view::npos; }
-
-// Lines the reader can reach: up to the "<END>" line, or every line of a page without one.
-int shown_lines(const page_source& page) {
-    for (int n = 0; n < page.line_count; ++n) {
-        if (std::string_view(page.lines[n].text).starts_with("<END>")) return n;
-    }
-    return page.line_count;
-}
-
 TEST(PageText, EveryWordIsInTheDictionaryOrOurOwnList) {
     // The hand-written pages and the ones the build generates; directives are not text ("@@" is '@').
     std::vector<source_line> lines;
@@ -136,15 +126,15 @@ TEST(PageText, NoPlaceholderStretchesNoCopiedLinesAndCapitalHeadings) {
     std::map<std::string, std::pair<int, int>> first_seen;
     for (int p = 1; p <= 20; ++p) {
         const page_source& page = page_sources[p];
-        const int shown = shown_lines(page);
-        int empty = 0, run = 0;
+        int shown = 0, empty = 0, run = 0;  // lines the reader can reach: those before "<END>"
+        while (shown < page.line_count && !std::string_view(page.lines[shown].text).starts_with("<END>")) ++shown;
         for (int n = 0; n < shown; ++n) {
             const page_source_line& l = page.lines[n];
-            const bool is_empty = blank(l.text) && l.rule_code[0] == '0';
+            std::string text(tool_trim(l.text));
+            const bool is_empty = text.empty() && l.rule_code[0] == '0';
             empty += is_empty;
             run = is_empty ? run + 1 : 0;
             if (run == 4) ADD_FAILURE() << "page " << p << " line " << n << ": more than 3 empty lines in a row";
-            std::string text(tool_trim(l.text));
             const bool heading = std::string_view(l.style_map).find('2') != std::string_view::npos;
             if (heading && std::any_of(text.begin(), text.end(), [](char c) { return std::islower(static_cast<unsigned char>(c)); })) {
                 ADD_FAILURE() << "page " << p << " line " << n << ": a heading in lower case";
