@@ -1,10 +1,17 @@
-// pagec: what each directive puts into the lines that follow, bad sources refused with file, line and
-// reason, and the page set checked whole.
+// The pages: what each pagec directive puts into the lines that follow, bad sources refused with file,
+// line and reason, the page set checked whole; and in the built tables each page's length and end marker
+// as the issue's page table has them, the help page naming every control, the interviews their groups.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cctype>
 #include <string>
+#include <string_view>
+#include <utility>
 #include <vector>
 
+#include "content/issue/issue_names.h"
+#include "content/pages/page_data.h"
 #include "tools/pagec/pagec.h"
 
 namespace {
@@ -19,20 +26,16 @@ TEST(Pagec, DirectivesSetTheMapsOfTheLinesThatFollow) {
                               "row\n@colour 7\n" + repeat('x', 80) + "    \n<END>\n",
                               "page.txt", page, error))
         << error;
-    EXPECT_EQ(page.number, 7);
     const std::vector<pagec_line>& l = page.lines;
     ASSERT_EQ(l.size(), 10u);
-    EXPECT_EQ(l[0].text, "plain text" + repeat(' ', 70));  // trailing spaces dropped, then padded to 80
-    EXPECT_EQ(l[0].colour_map, repeat('1', 80));
+    EXPECT_EQ(page.number, 7);
+    EXPECT_EQ(l[0].text + l[0].colour_map, "plain text" + repeat(' ', 70) + repeat('1', 80));  // trailing spaces dropped, padded to 80
     EXPECT_EQ(l[1].colour_map + l[1].style_map, repeat('T', 80) + repeat('2', 80));
-    EXPECT_EQ(l[2].text, repeat(' ', 80));
-    EXPECT_EQ(l[2].style_map, repeat('1', 80));
+    EXPECT_EQ(l[2].text + l[2].style_map + l[6].text, repeat(' ', 80) + repeat('1', 80) + repeat(' ', 80));  // @bar, @blank
     EXPECT_EQ(std::string() + l[0].rule_code + l[2].rule_code + l[3].rule_code + l[4].rule_code, "0840");  // @rule: one line
     EXPECT_EQ(l[4].text.substr(0, 25), "@ starts with an at sign ");
-    EXPECT_EQ(l[6].text, repeat(' ', 80));
     EXPECT_EQ(l[7].colour_map, repeat('M', 5) + "331" + repeat('3', 65) + repeat('D', 7));
-    EXPECT_EQ(l[8].colour_map, repeat('7', 80));  // @colour ends the runs
-    EXPECT_EQ(l[8].text, repeat('x', 80));        // spaces past column 80 are not shown text
+    EXPECT_EQ(l[8].colour_map + l[8].text, repeat('7', 80) + repeat('x', 80));  // @colour ends the runs; spaces past 80 are no text
     EXPECT_EQ(l[9].text.substr(0, 5), "<END>");
 }
 
@@ -87,6 +90,47 @@ TEST(Pagec, EveryPageOnce) {
     pages.pop_back();
     EXPECT_FALSE(pagec_check_set(pages, names, error));
     EXPECT_EQ(error, "no source gives page 20");
+}
+
+// Lines before the "<END>" line of each page (page 19 has no marker: its filled line count).
+constexpr int lines_before_end[21] = {0, 38, 32, 51, 1391, 58, 32, 22, 178, 70, 117, 74, 391, 87, 88, 95, 69, 205, 276, 293, 210};
+
+// The text of a page's first lines.
+std::string page_text(int p, int lines = 5000) {
+    std::string s;
+    for (int n = 0; n < std::min(lines, page_sources[p].line_count); ++n) s += std::string(page_sources[p].lines[n].text) + "\n";
+    return s;
+}
+
+TEST(PageTables, LengthsAndEndMarkersFollowThePageTable) {
+    for (int p = 1; p <= 20; ++p) {
+        const page_source& page = page_sources[p];
+        std::vector<int> ends;
+        for (int n = 0; n < page.line_count; ++n) {
+            if (std::string_view(page.lines[n].text).starts_with("<END>")) ends.push_back(n);
+        }
+        // Page 19 scrolls on to the end of its table; page 18 keeps two unseen empty lines after its marker.
+        EXPECT_EQ(ends, p == 19 ? std::vector<int>{} : std::vector<int>{lines_before_end[p]}) << "page " << p;
+        EXPECT_EQ(page.line_count, lines_before_end[p] + (p == 19 ? 0 : p == 18 ? 3 : 1)) << "page " << p;
+        for (int n = ends.empty() ? page.line_count : ends[0] + 1; n < page.line_count; ++n) {
+            EXPECT_EQ(std::string_view(page.lines[n].text).find_first_not_of(' '), std::string_view::npos) << "page " << p;
+        }
+    }
+}
+
+TEST(PageTables, HelpNamesEveryControlAndInterviewsTheirGroups) {
+    const std::string help = page_text(10);
+    for (const char* word : {"EXIT", "CHARTS", "ARTICLES", "RULES", "HELP", "MUSIC", "1  2  3  4", "F1", "F2", "'Grunge'", "'Carbon'",
+                             "Escape", "Page Down", "Page Up", "Home", "End", "wheel", "Down arrow", "Up arrow", "Scroll bar", "F12",
+                             "> Articles Menu", "> Charts Menu"}) {
+        EXPECT_NE(help.find(word), std::string::npos) << word;
+    }
+    // The articles menu and the intro take the names from issue_names.h; the pages' titles must agree.
+    for (auto [p, group] : {std::pair{17, interviewed_group_1}, std::pair{18, interviewed_group_2}}) {
+        std::string title = std::string("INTERVIEW WITH ") + group;
+        std::transform(title.begin(), title.end(), title.begin(), [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+        EXPECT_NE(page_text(p, 4).find(title), std::string::npos) << "page " << p << " is titled with " << group;
+    }
 }
 
 }  // namespace

@@ -1,12 +1,17 @@
-// The tools' file helpers: exact whole reads, the byte limit, and writes that never leave a half file.
+// The tools' shared helpers: exact whole reads, the byte limit, writes that never leave a half file,
+// and integers parsed whole or not at all, so a bad field in a source is reported.
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 #include "tools/toolkit/tool_io.h"
+#include "tools/toolkit/tool_text.h"
 
 namespace {
 
@@ -46,6 +51,18 @@ TEST(ToolIo, WritesReplaceTheWholeTargetOrLeaveItAlone) {
               "skingen: cannot write " + (dir / "none" / "out.cpp.tmp").string() + "\nfontc: cannot rename " + blocked + ".tmp to " + blocked + "\n");
     EXPECT_TRUE(fs::is_directory(blocked));
     EXPECT_FALSE(fs::exists(blocked + ".tmp"));
+}
+
+TEST(ToolText, ParseIntTakesTheWholeTextOrNothing) {
+    int v = 0;
+    for (auto [text, base, want] : {std::tuple{"-12", 10, -12}, {"00E9", 16, 0xE9}, {"2147483647", 10, INT_MAX}}) {
+        EXPECT_TRUE(tool_parse_int(text, base, v) && v == want) << text;
+    }
+    v = 7;  // a failure leaves the caller's default alone
+    for (auto [text, base] : {std::pair{"", 10}, {"12x", 10}, {" 12", 10}, {"+5", 10}, {"E9", 10}, {"2147483648", 10}, {"1FFFFFFFF", 16}}) {
+        EXPECT_FALSE(tool_parse_int(text, base, v)) << text;
+    }
+    EXPECT_EQ(v, 7);
 }
 
 }  // namespace

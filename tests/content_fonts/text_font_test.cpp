@@ -1,22 +1,21 @@
-// fontc: glyph placement, heading-face shading, and bad sources refused with their line and reason.
+// The text font: fontc places glyphs, shades the heading face and refuses bad sources with their line
+// and reason; the shipped sheet gives every printable code ink in both faces and keeps the cell layout.
 #include <gtest/gtest.h>
 
 #include <cstdio>
 #include <string>
 #include <vector>
 
+#include "content/fonts/text_font.h"
 #include "tools/fontc/fontc.h"
 
 namespace {
 
-std::string blank_rows(int n) {
-    std::string s;
-    for (int i = 0; i < n; ++i) s += "|         |\n";
-    return s;
-}
-// A face block with one full pixel in its middle (none for the space).
+// A face block with one full pixel in its middle row 5 (none for the space).
 std::string face(int style, bool ink = true) {
-    return "style " + std::to_string(style) + "\n" + blank_rows(5) + (ink ? "|    #    |\n" : "|         |\n") + blank_rows(6);
+    std::string s = "style " + std::to_string(style) + "\n";
+    for (int row = 0; row < 12; ++row) s += row == 5 && ink ? "|    #    |\n" : "|         |\n";
+    return s;
 }
 // A complete source: 4 header lines, then 27 lines per code 32..126, so code c opens on line 5 + 27 * (c - 32).
 std::string valid_source() {
@@ -103,6 +102,28 @@ TEST(FontcChecker, RejectsBadSourcesNamingTheirLine) {
         EXPECT_FALSE(r.ok) << c.message;
         EXPECT_EQ(r.error.substr(0, r.error.find(' ')), "font.txt:" + std::to_string(c.line) + ":") << r.error;
         EXPECT_NE(r.error.find(c.message), std::string::npos) << r.error;
+    }
+}
+
+int cell(int code, int style, int row, int k) {
+    return text_font_data[static_cast<size_t>((style == 1 ? 0 : 14) + row) * text_font_sheet_width + static_cast<size_t>((code - 32) * 9 + 1 + k)];
+}
+int ink(int code, int style) {
+    int n = 0;
+    for (int r = 0; r < 12; ++r) {
+        for (int k = 0; k < 9; ++k) n += cell(code, style, r, k) != 0;
+    }
+    return n;
+}
+
+TEST(TextFontSheet, EveryGlyphInkedAndSpacedFromItsNeighbours) {
+    EXPECT_EQ(ink(' ', 1) + ink(' ', 2), 0);
+    for (int c = 33; c <= 126; ++c) EXPECT_TRUE(ink(c, 1) > 0 && ink(c, 2) > 0) << "code " << c;
+    // Row 11 never inked, so descenders never touch the next line; ASCII keeps row 0 empty too, and
+    // column 8 of the reading face stays empty so neighbours never touch (the underscore joins).
+    for (int c = 32; c <= 255; ++c) {
+        for (int k = 0; k < 9; ++k) EXPECT_EQ(cell(c, 1, 11, k) + (c <= 126 ? cell(c, 1, 0, k) : 0), 0) << "code " << c;
+        for (int r = 0; r < 12 && c <= 126 && c != '_'; ++r) EXPECT_EQ(cell(c, 1, r, 8), 0) << "code " << c;
     }
 }
 
