@@ -81,7 +81,7 @@ TEST(Pagec, BadSourcesAreRefusedWithFileAndLine) {
 TEST(Pagec, EveryPageOnce) {
     std::vector<pagec_page> pages(20);
     std::vector<std::string> names;
-    for (int i = 0; i < 20; ++i) pages[static_cast<size_t>(i)].number = i + 1, names.push_back("p" + std::to_string(i + 1) + ".txt");
+    for (int i = 0; i < 20; ++i) pages[static_cast<size_t>(i)].number = i + 1, names.push_back(std::string("p").append(std::to_string(i + 1)).append(".txt"));
     std::string error;
     EXPECT_TRUE(pagec_check_set(pages, names, error)) << error;
     pages[19].number = 4;
