@@ -6,10 +6,8 @@
 #include "tests/shell/magazine_fixture.h"
 
 namespace {
-class PageViewer : public ::testing::Test {
+class PageViewer : public magazine_test {
 protected:
-    fixture_pages pages;
-    void SetUp() override { set_up_magazine(pages, issue_line_counts()); }
     static void scroll(int frames) {
         for (int i = 0; i < frames; ++i) scroll_by_keys_and_wheel();
     }
