@@ -13,7 +13,8 @@ using PassDrawing = magazine_test;
 TEST_F(PassDrawing, EachPartLandsWhereAndInTheColourItShould) {
     // {skin, top_line on page 4, scroll glow, marked entry, pointer x, pointer y}
     const int scenes[][6] = {
-        {1, 0, 0, 0, 780, 196},        // 0: thumb at the top, active buttons, no marker, dividers, pointer
+        {1, 0, 0, 0, 780, 196},        // 0: thumb at the top, active buttons, no marker, dividers; the
+                                       //    pointer over the thumb
         {1, 400, 0, 0, 400, 400},      // 1: thumb in the middle
         {1, 1358, 125, 11, 400, 400},  // 2: thumb at the end, glowing; entry 11 marks left row 1
         {2, 0, 125, 0, 400, 400},      // 3: 'Carbon': thumb at the top, glowing; active buttons
@@ -22,7 +23,9 @@ TEST_F(PassDrawing, EachPartLandsWhereAndInTheColourItShould) {
         {1, 0, 0, 21, 789, 589}};      // 6: index 21 marks right row 5; the pointer in the corner, cut
     // {scene, x, y, colour after its pass}. Thumb rows y to y + 19, y = 195 + nearest(361 / 1358 x
     // top_line): 195, 301, 556. Marker boxes: 245 x 10 from y = 60 + 12 (row - 1); the idle row boxes
-    // start a row lower. Divider bars: rainbow from x 144 to 651 on rows 56-58 and 121-123.
+    // start a row lower. Divider bars: rainbow from x 144 to 651 on rows 56-58 and 121-123; at phase 0
+    // its first pixel is (125, round(124 sin 0.96 + 125), round(124 sin 2.47 + 125)) on the middle row,
+    // (65, round(64 sin 0.96 + 65), round(64 sin 2.47 + 65)) on the rows around it.
     const std::tuple<int, int, int, uint32_t> pixels[] = {
         {0, 779, 195, 0x4B5A7A}, {0, 787, 214, 0x4B5A7A}, {0, 778, 195, grey},     {0, 788, 214, grey},
         {0, 779, 194, grey},     {0, 787, 215, grey},     {0, 35, 90, 0x5D422A},   {0, 123, 109, 0x5D422A},
