@@ -1,7 +1,6 @@
 // The reader's comforts on the headless backend: --window and Alt+Enter, the keyboard highlight, the
-// pages as text, the mute key and the output volume, and the command line's help, version and refusals.
+// pages as text, the mute key, and the command line's help, version and refusals.
 #include <algorithm>
-#include <cstring>
 #include <fstream>
 #include <functional>
 
@@ -147,35 +146,6 @@ TEST(MuteKey, TheIntroTogglesTheSameOutputVolume) {
         ASSERT_EQ(waveOutGetVolume(nullptr, &volume), MMSYSERR_NOERROR);
         EXPECT_EQ(volume, expected);
     }
-}
-
-TEST(OutputVolume, LowWordScalesTheLeftChannelHighWordTheRightAndAStaleHandleIsRefused) {
-    headless_reset();
-    headless_audio_reset();
-    HWAVEOUT device = nullptr;
-    const WAVEFORMATEX format{WAVE_FORMAT_PCM, 2, 44100, 44100u * 4, 4, 16, 0};
-    ASSERT_EQ(waveOutOpen(&device, WAVE_MAPPER, &format, 0, 0, CALLBACK_NULL), MMSYSERR_NOERROR);
-    std::vector<int16_t> samples = {20000, -20000, -32768, 32767}, out(4);
-    WAVEHDR header{};
-    header.lpData = reinterpret_cast<char*>(samples.data());
-    header.dwBufferLength = 8;
-    waveOutSetVolume(device, 0x8000FFFFu);  // left full, right about half
-    waveOutPrepareHeader(device, &header, sizeof(header));
-    ASSERT_EQ(waveOutWrite(device, &header, sizeof(header)), MMSYSERR_NOERROR);
-    headless_advance(0.01);
-    ASSERT_TRUE(headless_audio_settle());
-    ASSERT_EQ(headless_audio_played().size(), 8u);
-    std::memcpy(out.data(), headless_audio_played().data(), 8);
-    // 32767 x 0x8000 / 0xFFFF towards zero is 16383; the buffer the program wrote is left as it was.
-    EXPECT_EQ(out, (std::vector<int16_t>{20000, -10000, -32768, 16383}));
-    EXPECT_EQ(samples[1], -20000);
-    waveOutUnprepareHeader(device, &header, sizeof(header));
-    waveOutClose(device);
-    uint32_t volume = 0;
-    EXPECT_EQ(waveOutSetVolume(device, 0), MMSYSERR_INVALHANDLE);
-    waveOutGetVolume(nullptr, &volume);
-    EXPECT_EQ(volume, 0x8000FFFFu);
-    waveOutSetVolume(nullptr, 0xFFFFFFFFu);
 }
 
 TEST(TextOption, Page11AndAllPrintThePagesAsTheyHoldThemWithoutAWindowOrSound) {

@@ -1,4 +1,4 @@
-// Display layer on the headless backend: configuration, open, present into every surface format, the
+// Display layer on the headless backend: open, present into every surface format, the
 // window procedure's input state, activation and close semantics.
 #include <gtest/gtest.h>
 
@@ -26,15 +26,6 @@ protected:
 };
 
 }  // namespace
-
-TEST_F(Display, ConfigurationRules) {
-    display_state = display_state_t{};
-    display_configure(0, "", 0, 1);  // empty text keeps the default
-    EXPECT_EQ(display_state.question, "Fullscreen Mode ?");
-    EXPECT_EQ(display_state.windowed, 0);
-    display_configure(1, "Q", 1, 0);  // with ask, windowed is left
-    EXPECT_EQ(std::tuple(display_state.question, display_state.windowed), std::tuple("Q", 0));
-}
 
 TEST_F(Display, OpenFailsCleanly) {
     // A backend that cannot open, and surfaces that are no RGB format or none of the eight.

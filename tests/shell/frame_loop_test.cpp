@@ -3,13 +3,7 @@
 
 #include "tests/shell/magazine_fixture.h"
 
-namespace {
-class FrameLoop : public ::testing::Test {
-protected:
-    fixture_pages pages;
-    void SetUp() override { set_up_magazine(pages, issue_line_counts()); }
-};
-}  // namespace
+using FrameLoop = magazine_test;
 
 TEST_F(FrameLoop, PointerSampleClampsToTheScreenAndLatchesUntilRelease) {
     display_state.mouse_x = 900;

@@ -69,29 +69,39 @@ inline const unsigned char (*fixture_skins())[skin_image_bytes] {
     return reinterpret_cast<const unsigned char (*)[skin_image_bytes]>(images.data());
 }
 
-// Resets every magazine table and opens a headless display; pages 1..20 get the given line counts
-// (0: no "<END>" line and no lines).
-inline void set_up_magazine(fixture_pages& pages, const std::vector<int>& counts) {
-    headless_reset();
-    display_state = display_state_t{};
-    display_open("test", 800, 600);
-    shell_state = shell_state_t{};
-    viewer_state = viewer_state_t{};
-    program_data_rewind();
-    create_content_tables();
-    for (size_t p = 1; p < counts.size() && p <= 20; ++p)
-        if (counts[p] > 0) pages.add_page(static_cast<int>(p), counts[p]);
-    fill_page_tables(pages.finish());
-    load_page(11);
-    set_menu_strings();
-    build_glyph_colours();
-    build_pointer_images();
-    set_note_bar_gradients();
-    read_button_table();
-    reset_note_bars();
-    build_skin_images(fixture_skins());
-    render_skin_backgrounds(0, 0, 799, 599, 0, 0);
+// The line counts of the issue's pages 1..20 (19 has no end mark; 18's two trailing lines are left out).
+inline std::vector<int> issue_line_counts() {
+    return {0, 38, 32, 51, 1391, 58, 32, 22, 178, 70, 117, 74, 391, 87, 88, 95, 69, 205, 276, 0, 210};
 }
+
+// A test that starts from the small magazine: every magazine table reset, a headless display open, pages
+// 1..20 with the issue's line counts and page 11 loaded.
+class magazine_test : public ::testing::Test {
+protected:
+    fixture_pages pages;
+    void SetUp() override {
+        const std::vector<int> counts = issue_line_counts();
+        headless_reset();
+        display_state = display_state_t{};
+        display_open("test", 800, 600);
+        shell_state = shell_state_t{};
+        viewer_state = viewer_state_t{};
+        program_data_rewind();
+        create_content_tables();
+        for (size_t p = 1; p <= 20; ++p)
+            if (counts[p] > 0) pages.add_page(static_cast<int>(p), counts[p]);
+        fill_page_tables(pages.finish());
+        load_page(11);
+        set_menu_strings();
+        build_glyph_colours();
+        build_pointer_images();
+        set_note_bar_gradients();
+        read_button_table();
+        reset_note_bars();
+        build_skin_images(fixture_skins());
+        render_skin_backgrounds(0, 0, 799, 599, 0, 0);
+    }
+};
 
 // Sets the pointer sample as the frame loop takes it: position and left button.
 inline void set_pointer(int x, int y, int button = 0) {
@@ -102,9 +112,4 @@ inline void set_pointer(int x, int y, int button = 0) {
 inline void strike_key(int vk) {
     headless_key(vk, true);
     headless_key(vk, false);
-}
-
-// The line counts of the issue's pages 1..20 (19 has no end mark; 18's two trailing lines are left out).
-inline std::vector<int> issue_line_counts() {
-    return {0, 38, 32, 51, 1391, 58, 32, 22, 178, 70, 117, 74, 391, 87, 88, 95, 69, 205, 276, 0, 210};
 }

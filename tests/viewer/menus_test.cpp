@@ -7,10 +7,8 @@
 #include "tests/shell/magazine_fixture.h"
 
 namespace {
-class Menus : public ::testing::Test {
+class Menus : public magazine_test {
 protected:
-    fixture_pages pages;
-    void SetUp() override { set_up_magazine(pages, issue_line_counts()); }
     // A fresh press at (x, y), handled as the frame loop does; returns the frames it presented.
     static uint64_t click(int x, int y) {
         const uint64_t before = headless_frame_count();

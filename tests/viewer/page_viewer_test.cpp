@@ -6,10 +6,8 @@
 #include "tests/shell/magazine_fixture.h"
 
 namespace {
-class PageViewer : public ::testing::Test {
+class PageViewer : public magazine_test {
 protected:
-    fixture_pages pages;
-    void SetUp() override { set_up_magazine(pages, issue_line_counts()); }
     static void scroll(int frames) {
         for (int i = 0; i < frames; ++i) scroll_by_keys_and_wheel();
     }
@@ -157,14 +155,10 @@ TEST_F(PageViewer, AWipeTakes75FramesEachWayWhileTheTickerAndTheNoteBarsMoveOn) 
                 lit += at(frame, x, y) != grey;
             }
     EXPECT_GT(lit, 100);
-    // Bar 5 (columns 218 to 228) sinks back two rows a frame: its top row is 135 + 2f in the gradient.
-    const uint32_t tops[] = {0xEEBB33, 0xCC9933, 0xAA7733, 0x885522, 0x663322, 0x441111, 0x221111};
+    // Bar 5 sinks back two rows a frame: its top row is 135 + 2f (its colours are the note bar test's).
     for (int f = 0; f < 7; ++f) {
-        EXPECT_EQ(at(static_cast<uint64_t>(f), 223, 135 + 2 * f), tops[f]) << f;
-        EXPECT_EQ(at(static_cast<uint64_t>(f), 228, 147), 0x221111u) << f;
-        if (f > 0) {
-            EXPECT_EQ(at(static_cast<uint64_t>(f), 223, 134 + 2 * f), grey) << f;
-        }
+        EXPECT_NE(at(static_cast<uint64_t>(f), 223, 135 + 2 * f), grey) << f;
+        EXPECT_EQ(at(static_cast<uint64_t>(f), 223, 134 + 2 * f), grey) << f;
     }
     EXPECT_EQ(at(7, 223, 147), grey);
 }

@@ -5,10 +5,8 @@
 #include "xm/xm_player.h"
 
 namespace {
-class SkinsMusic : public ::testing::Test {
+class SkinsMusic : public magazine_test {
 protected:
-    fixture_pages pages;
-    void SetUp() override { set_up_magazine(pages, issue_line_counts()); }
     void TearDown() override {
         xm_stop();
         xm_free();
