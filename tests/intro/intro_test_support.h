@@ -8,10 +8,11 @@
 
 #include "intro/intro.h"
 #include "platform/headless/headless.h"
+#include "platform/headless/headless_audio.h"
 #include "render/display.h"
 #include "render/framebuffer.h"
 
-// Resets the intro's state, the framebuffer and the headless backend, opens the display as the main
+// Resets the intro's state, the framebuffer and the headless backend with its audio, opens the display as the main
 // sequence does (full screen, Escape left to the program), and builds the font and texts.
 inline void fresh_intro(const headless_options& options = {}) {
     static intro_state_t blank{};
@@ -19,6 +20,7 @@ inline void fresh_intro(const headless_options& options = {}) {
     clear_framebuffer(0);
     display_state = display_state_t{};
     headless_reset(options);
+    headless_audio_reset();
     display_set_close_on_escape(0);
     display_configure(0, "", 0, 1);
     display_open("intro test", screen_width, screen_height);

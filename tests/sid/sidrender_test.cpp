@@ -27,17 +27,15 @@ TEST(sidrender, renders_the_song_through_the_frame_routine_and_refuses_bad_input
             .write(reinterpret_cast<const char*>(bytes.data()), std::ssize(bytes));
         return path(name);
     };
-    std::string out, err, wav;
+    std::string err, wav;
     const auto run = [&](const std::string& args) {
         const int status =
-            std::system((SIDRENDER_PATH " " + args + " >" + path("out") + " 2>" + path("err")).c_str());
-        tool_read_text(path("out").c_str(), out);
+            std::system((SIDRENDER_PATH " " + args + " >/dev/null 2>" + path("err")).c_str());
         tool_read_text(path("err").c_str(), err);
         return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     };
     const std::vector<uint8_t> tune = sidtune_busy();
     ASSERT_EQ(run("--song 1 --seconds 2 " + write("busy.sid", tune) + " " + path("busy.wav")), 0);
-    EXPECT_NE(out.find("load     $1000"), std::string::npos) << out;
     tool_read_text(path("busy.wav").c_str(), wav);
     const std::vector<int16_t> expected = reference_frames(tune, 1, 100);
     ASSERT_EQ(wav.size(), 44 + 2 * expected.size());
