@@ -14,7 +14,6 @@ uint32_t rgb(uint32_t r, uint32_t g, uint32_t b) { return r << 16 | g << 8 | b; 
 // 0.966078 and B = sin(0.873056) = 0.766295; at phase 10, column 0 has A = -0.321578, B = -0.342167.
 TEST(IntroTables, AtPhaseZeroAndTen) {
     fresh_intro();
-    update_intro_tables();
     const auto& s = intro_state;
     // Column 0 at 310 and 592; column 200 at 310 + 96.608 + 55.940 and 592 - (28.982 + 36.782); column
     // 199 shares k = (i + 1) / 2 with it.
@@ -41,7 +40,6 @@ TEST(IntroTables, AtPhaseZeroAndTen) {
 
 TEST(TitleLines, CentredEmbossedAndKeptInsideTheirRowAtTheRightEdge) {
     fresh_intro();
-    update_intro_tables();
     // "[" has no glyph: it counts for the centring (3 characters start at 352) but takes no room; lower
     // case reads as upper case, also beyond ASCII.
     EXPECT_EQ(drawn([] { draw_centred_line("a[B", 200); }), drawn([] {
@@ -75,8 +73,6 @@ TEST(TitleLines, CentredEmbossedAndKeptInsideTheirRowAtTheRightEdge) {
 
 TEST(WaveGlyph, BendsAlongTheWaveWithAnUpsideDownReflection) {
     fresh_intro();
-    update_intro_tables();
-    clear_framebuffer(0);
     draw_wave_glyph(big_glyph_column('H'), 200);
     for (int32_t x = 201; x < 208; ++x) {  // the first stroke, column by column on its own row
         const int32_t y = intro_state.wave_upright[static_cast<size_t>(x)];
