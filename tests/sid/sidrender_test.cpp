@@ -29,8 +29,7 @@ TEST(sidrender, renders_the_song_through_the_frame_routine_and_refuses_bad_input
     };
     std::string err, wav;
     const auto run = [&](const std::string& args) {
-        const int status =
-            std::system((SIDRENDER_PATH " " + args + " >/dev/null 2>" + path("err")).c_str());
+        const int status = std::system((SIDRENDER_PATH " " + args + " >/dev/null 2>" + path("err")).c_str());
         tool_read_text(path("err").c_str(), err);
         return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     };

@@ -21,9 +21,7 @@ struct fake_calls {
     static int32_t call(void* context, int value) {
         auto* fake = static_cast<fake_calls*>(context);
         fake->tried.push_back(value);
-        return std::find(fake->accepted.begin(), fake->accepted.end(), value) != fake->accepted.end()
-                   ? win32_dd_ok
-                   : refused;
+        return std::ranges::count(fake->accepted, value) ? win32_dd_ok : refused;
     }
 };
 
