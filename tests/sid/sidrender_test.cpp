@@ -54,7 +54,6 @@ TEST(sidrender, renders_the_song_through_the_frame_routine_and_refuses_bad_input
           "--seconds 48696 " + missing + to, "--seconds 99999999999 " + missing + to}) {
         EXPECT_EQ(run(args), 1) << args;
         EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << args;
-        EXPECT_TRUE(!args.starts_with("--seconds ") || err.find("--seconds") != std::string::npos) << err;
     }
     EXPECT_FALSE(fs::exists(path("bad.wav")));
     fs::remove_all(dir);
