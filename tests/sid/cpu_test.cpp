@@ -69,9 +69,9 @@ TEST_F(cpu, decoding_addressing_wraps_flags_write_back_and_branches) {
 }
 
 TEST_F(cpu, subroutines_and_the_saturating_stack) {
-    // JSR pushes the address of its last byte; RTI returns behind it like RTS, pulling no status.
+    // JSR pushes the address of its last byte; RTI returns behind it like RTS, pulling no status. (Had
+    // JSR not jumped, the $00 at $0203 would end at $0000.)
     step({0x20, 0x00, 0x30});
-    EXPECT_EQ(m.pc, 0x3000);
     poke(m, 0x3000, {0x40});
     m.p = C;
     cpu_step(m);

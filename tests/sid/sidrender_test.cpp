@@ -38,10 +38,8 @@ TEST(sidrender, renders_the_song_through_the_frame_routine_and_refuses_bad_input
     tool_read_text(path("busy.wav").c_str(), wav);
     const std::vector<int16_t> expected = reference_frames(tune, 1, 100);
     ASSERT_EQ(wav.size(), 44 + 2 * expected.size());
-    // A 16-bit mono PCM header at 44100 Hz, then the samples (this host is little-endian, as the file is).
-    uint32_t rate = 0;
-    std::memcpy(&rate, &wav[24], 4);
-    EXPECT_TRUE(wav.starts_with("RIFF") && wav[22] == 1 && wav[34] == 16 && rate == 44100u);
+    // The samples behind the 44-byte header (its constant fields are not restated here; this host is
+    // little-endian, as the file is).
     EXPECT_EQ(std::memcmp(wav.data() + 44, expected.data(), 2 * expected.size()), 0);
 
     // 48,696 s of 16-bit mono would need 4,294,987,200 data bytes, past the 32-bit sizes of the header:
