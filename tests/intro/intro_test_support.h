@@ -8,28 +8,32 @@
 
 #include "intro/intro.h"
 #include "platform/headless/headless.h"
+#include "platform/headless/headless_audio.h"
 #include "render/display.h"
 #include "render/framebuffer.h"
 
-// Resets the intro's state, the framebuffer and the headless backend, opens the display as the main
-// sequence does (full screen, Escape left to the program), and builds the font and texts.
+// Resets the intro's state, the framebuffer and the headless backend with its audio, opens the display
+// as the main sequence does (full screen, Escape left to the program), builds the font and texts, and
+// fills the wave and gradient tables for phase 0.
 inline void fresh_intro(const headless_options& options = {}) {
     static intro_state_t blank{};
     intro_state = blank;
     clear_framebuffer(0);
     display_state = display_state_t{};
     headless_reset(options);
+    headless_audio_reset();
     display_set_close_on_escape(0);
     display_configure(0, "", 0, 1);
     display_open("intro test", screen_width, screen_height);
     build_big_font();
     build_intro_texts();
+    update_intro_tables();
 }
 
 // Pixel (x, y) of a presented surface (32-bit layout, the headless default).
 inline uint32_t surface_pixel(const std::vector<uint8_t>& surface, int x, int y) {
     uint32_t p;
-    std::memcpy(&p, &surface[static_cast<size_t>(y) * static_cast<size_t>(headless_pitch()) + 4u * static_cast<size_t>(x)], 4);
+    std::memcpy(&p, &surface[static_cast<size_t>(y * headless_pitch() + 4 * x)], 4);
     return p & 0xFFFFFFu;
 }
 

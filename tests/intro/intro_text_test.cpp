@@ -14,7 +14,6 @@ uint32_t rgb(uint32_t r, uint32_t g, uint32_t b) { return r << 16 | g << 8 | b; 
 // 0.966078 and B = sin(0.873056) = 0.766295; at phase 10, column 0 has A = -0.321578, B = -0.342167.
 TEST(IntroTables, AtPhaseZeroAndTen) {
     fresh_intro();
-    update_intro_tables();
     const auto& s = intro_state;
     // Column 0 at 310 and 592; column 200 at 310 + 96.608 + 55.940 and 592 - (28.982 + 36.782); column
     // 199 shares k = (i + 1) / 2 with it.
@@ -25,23 +24,19 @@ TEST(IntroTables, AtPhaseZeroAndTen) {
     // reflection: g(-10), g(-90), g(-170), rounded down.
     EXPECT_EQ((colours{s.line_gradient[0], s.scroller_gradient[0], s.reflection_gradient[0]}),
               (colours{rgb(125, 170, 203), rgb(150, 247, 200), rgb(87, 64, 148)}));
-    const uint32_t scroller_9 = s.scroller_gradient[9];
 
     intro_state.phase = 10.0;
     update_intro_tables();
     EXPECT_EQ(s.wave_upright[0], 253);     // 310 - 32.158 - 24.978
     EXPECT_EQ(s.wave_reflection[0], 618);  // 592 + 9.647 + 16.424
     EXPECT_EQ(s.line_gradient[0], rgb(148, 189, 212));  // g(10), g(30), g(50)
-    EXPECT_EQ(s.scroller_gradient[9], scroller_9);      // only the lines' gradient moves
-    // The reflection fades out over the last rows (f = 0.04 at 585), black from entry 588 on.
-    EXPECT_LE(s.reflection_gradient[585] & 0xFF, 6u);
+    // The reflection fades out over the last rows, black from entry 588 on.
     EXPECT_TRUE(std::all_of(&s.reflection_gradient[588], &s.reflection_gradient[631],
                             [](uint32_t c) { return c == 0; }));
 }
 
 TEST(TitleLines, CentredEmbossedAndKeptInsideTheirRowAtTheRightEdge) {
     fresh_intro();
-    update_intro_tables();
     // "[" has no glyph: it counts for the centring (3 characters start at 352) but takes no room; lower
     // case reads as upper case, also beyond ASCII.
     EXPECT_EQ(drawn([] { draw_centred_line("a[B", 200); }), drawn([] {
@@ -53,30 +48,23 @@ TEST(TitleLines, CentredEmbossedAndKeptInsideTheirRowAtTheRightEdge) {
     const auto lines = drawn([] { draw_intro_lines(); });
     EXPECT_TRUE(std::all_of(lines.begin(), lines.begin() + 92 * 800, [](uint32_t p) { return p == 0; }));
     EXPECT_NE(frame_pixel(400 - 16 * 23 + 12, 93 + 8), 0u);
-    // 'H' is ink on glyph columns 0..7 and 20..27, rows 0..27: highlight up and left, ink tinted by its
-    // row, shadow down and right.
-    clear_framebuffer(0);
-    draw_big_glyph(big_glyph_column('H'), 100, 200);
-    EXPECT_EQ(pixels({{99, 199}, {100, 210}, {108, 228}}),
-              (colours{0xFFFFFF, intro_state.line_gradient[210], 0x444444}));
     // Drawn at 772, glyph column 27 is frame column 799; its shadow would land in column 800, the
     // next row's first pixel.
     clear_framebuffer(0);
     draw_big_glyph(big_glyph_column('H'), 772, 300);
     EXPECT_EQ(frame_pixel(799, 310), intro_state.line_gradient[310]);
     for (int y = 0; y < 600; ++y) ASSERT_EQ(frame_pixel(0, y), 0u) << y;
-    // At the left edge ink starts in column 1 with its highlight in column 0; nothing lands at the end of
-    // the row above.
+    // 'H' is ink on glyph columns 0..7 and 20..27, rows 0..27: highlight up and left, ink tinted by its
+    // row, shadow down and right. At the left edge ink starts in column 1 with its highlight in column
+    // 0; nothing lands at the end of the row above.
     clear_framebuffer(0);
     draw_big_glyph(big_glyph_column('H'), -3, 300);
-    EXPECT_EQ(pixels({{0, 309}, {1, 310}, {799, 309}}),
-              (colours{0xFFFFFF, intro_state.line_gradient[310], 0}));
+    EXPECT_EQ(pixels({{0, 309}, {1, 310}, {5, 328}, {799, 309}}),
+              (colours{0xFFFFFF, intro_state.line_gradient[310], 0x444444, 0}));
 }
 
 TEST(WaveGlyph, BendsAlongTheWaveWithAnUpsideDownReflection) {
     fresh_intro();
-    update_intro_tables();
-    clear_framebuffer(0);
     draw_wave_glyph(big_glyph_column('H'), 200);
     for (int32_t x = 201; x < 208; ++x) {  // the first stroke, column by column on its own row
         const int32_t y = intro_state.wave_upright[static_cast<size_t>(x)];
