@@ -68,8 +68,8 @@ TEST(IntroTunes, HeadersAndSongCountsAreWhatTheIntroNeeds) {
     for (int n = 1; n <= 12; ++n) {
         SCOPED_TRACE(n);
         const intro_tune_file& f = intro_tune_files[n];
-        ASSERT_NE(f.data, nullptr);
-        // The player takes a 16-bit length; the image must stay clear of the chip's registers.
+        // Present and loadable (the player takes a 16-bit length); the image must stay clear of the chip's
+        // registers.
         ASSERT_EQ(psid_problem(f.data, static_cast<uint32_t>(f.length)), nullptr);
         // Data at $7C with its load address in front; one tune leaves its play address to its init
         // routine, which installs it at $0314.
