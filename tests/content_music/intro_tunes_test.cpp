@@ -88,8 +88,11 @@ TEST(IntroTunes, TheSampleTuneIsHeardOnTheSampleChannel) {
     start(sample_tune, 0);
     for (size_t at = 0; at < with.size(); at += 882) psid_render_frame(*machine, with.data() + at, 882);
     start(sample_tune, 0);
-    for (size_t at = 0; at < without.size(); at += 882)
-        play(), machine->sample.active = 0, sid_render(*machine, without.data() + at, 882);
+    for (size_t at = 0; at < without.size(); at += 882) {
+        play();
+        machine->sample.active = 0;
+        sid_render(*machine, without.data() + at, 882);
+    }
     double difference = 0.0;
     for (size_t i = 0; i < with.size(); ++i) difference += std::abs(double(with[i]) - without[i]);
     EXPECT_GT(difference / static_cast<double>(with.size()), 300.0);

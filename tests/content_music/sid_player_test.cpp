@@ -99,7 +99,10 @@ void play() { cpu_call(machine, machine.play_address, 0); }
 template <typename F>
 std::vector<int> after_each_frame(int n, F read) {
     std::vector<int> out;
-    for (int f = 0; f < n; ++f) play(), out.push_back(read());
+    for (int f = 0; f < n; ++f) {
+        play();
+        out.push_back(read());
+    }
     return out;
 }
 
