@@ -36,16 +36,19 @@ TEST(BackgroundTunes, CreditedLongEnoughInTheNoteBarsRangeAndPlayedCleanly) {
         xm_song& s = *xm_player_state.current_song;
         EXPECT_TRUE(xm_channel_count() >= 8 && xm_channel_count() <= 32);
         widest = std::max(widest, xm_channel_count());
-        EXPECT_TRUE(s.flags & 1);
         EXPECT_LT(s.restart_position, s.song_length);
         std::set<int> channels, notes;
         int above_bars = 0;
         for (int i = 0; i < s.song_length; ++i)
             for (int row = 0, p = s.order_table[static_cast<size_t>(i)]; row < xm_pattern_rows(s, p); ++row)
-                for (int ch = 0; ch < s.channel_count; ++ch)
-                    if (const int note = xm_pattern_cell(s, p, row, ch)[0]; note > 83 && note <= 96)
-                        ++above_bars;
-                    else if (note >= 46 && note <= 83) { channels.insert(ch); notes.insert(note); }
+                for (int ch = 0; ch < s.channel_count; ++ch) {
+                    const int note = xm_pattern_cell(s, p, row, ch)[0];
+                    above_bars += note > 83 && note <= 96;
+                    if (note >= 46 && note <= 83) {
+                        channels.insert(ch);
+                        notes.insert(note);
+                    }
+                }
         EXPECT_EQ(above_bars, 0);
         EXPECT_TRUE(channels.size() >= 4 && notes.size() >= 12) << channels.size() << " " << notes.size();
         const double seconds = module_pass_seconds(&s);

@@ -68,8 +68,8 @@ TEST(IntroTunes, HeadersAndSongCountsAreWhatTheIntroNeeds) {
     for (int n = 1; n <= 12; ++n) {
         SCOPED_TRACE(n);
         const intro_tune_file& f = intro_tune_files[n];
-        ASSERT_NE(f.data, nullptr);
-        // The player takes a 16-bit length; the image must stay clear of the chip's registers.
+        // Present and loadable (the player takes a 16-bit length); the image must stay clear of the chip's
+        // registers.
         ASSERT_EQ(psid_problem(f.data, static_cast<uint32_t>(f.length)), nullptr);
         // Data at $7C with its load address in front; one tune leaves its play address to its init
         // routine, which installs it at $0314.
@@ -88,8 +88,11 @@ TEST(IntroTunes, TheSampleTuneIsHeardOnTheSampleChannel) {
     start(sample_tune, 0);
     for (size_t at = 0; at < with.size(); at += 882) psid_render_frame(*machine, with.data() + at, 882);
     start(sample_tune, 0);
-    for (size_t at = 0; at < without.size(); at += 882)
-        play(), machine->sample.active = 0, sid_render(*machine, without.data() + at, 882);
+    for (size_t at = 0; at < without.size(); at += 882) {
+        play();
+        machine->sample.active = 0;
+        sid_render(*machine, without.data() + at, 882);
+    }
     double difference = 0.0;
     for (size_t i = 0; i < with.size(); ++i) difference += std::abs(double(with[i]) - without[i]);
     EXPECT_GT(difference / static_cast<double>(with.size()), 300.0);

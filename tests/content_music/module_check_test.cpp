@@ -2,24 +2,22 @@
 // into the tune table or refused with an error that names the file.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 
 #include "content/modules/module_check.h"
-#include "tools/xmwriter/xmwriter.h"
-#include "xm/xm_player.h"
-#include "xm/xm_state.h"
+#include "tests/xm/xm_test_modules.h"
+
+using namespace xm_test;
 
 namespace {
 
+// Four channels, a looped square wave played once on the first row.
 xmw_module tone_module() {
-    xmw_module m;
-    m.patterns.resize(1);
-    m.instruments.resize(1);
-    xmw_sample& s = m.instruments[0].samples.emplace_back();  // a looped square wave
-    for (int i = 0; i < 64; ++i) s.data.push_back(static_cast<int16_t>(i < 32 ? 60 : -60));
-    s.loop = xmw_loop::forward;
-    s.loop_length = 64;
-    xmw_set(m.patterns[0], m.channels, 0, 0, {.note = 49, .instrument = 1});
+    std::vector<int16_t> square(64, 15000);
+    std::fill(square.begin() + 32, square.end(), -15000);
+    xmw_module m = basic_module(4, {instrument_with(sample16(square, xmw_loop::forward, 0, 64))});
+    set(m, 0, 0, 0, {49, 1, 0, 0, 0});
     return m;
 }
 
@@ -43,7 +41,7 @@ TEST(ModuleCheck, PassLengthFollowsSpeedTempoLoopsAndDelays) {
     m.patterns[1].rows = 8;
     for (auto [row, effect, param] :
          {std::tuple{2, 0xF, 3}, {4, 0xE, 0x60}, {5, 0xE, 0x61}, {6, 0xE, 0xE1}, {7, 0xF, 100}})
-        xmw_set(m.patterns[1], 4, row, 1, {.effect = uint8_t(effect), .param = uint8_t(param)});
+        set(m, 1, row, 1, {0, 0, 0, uint8_t(effect), uint8_t(param)});
     m.orders = {0, 1, 0};
     m.restart = 1;
     const std::vector<uint8_t> bytes = xmw_build(m);

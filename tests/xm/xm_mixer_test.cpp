@@ -41,7 +41,10 @@ TEST_F(xm_mixer, ticks_fall_on_exact_frames_across_blocks) {
     m.tempo = 1;  // a row per tick
     xm_song* song = load(m);
     ASSERT_NE(song, nullptr);
-    song->tick_function = [](xm_song* s) { ++tick_calls, xm_tick(s); };
+    song->tick_function = [](xm_song* s) {
+        ++tick_calls;
+        xm_tick(s);
+    };
     tick_calls = 0;
     // After each block of 884 frames: {ticks so far, frames left in the tick, elapsed ms, row in the
     // block's info}. Ticks at frames 0 and 882, then 1764; the ms are truncated per piece (882 frames
