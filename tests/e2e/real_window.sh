@@ -102,11 +102,7 @@ skin=$(differing "$out/margin1.png" "$out/margin2.png")
 echo "skin: $skin margin pixels changed"
 
 xdotool key Escape
-code=""
-for _ in $(seq 50); do
-    if ! kill -0 "$app" 2>/dev/null; then wait "$app"; code=$?; app=""; break; fi
-    sleep 0.2
-done
+wait_for_exit 50 0.2
 [ -n "$code" ] || fail "Escape did not end the program"
 [ "$code" = 0 ] || fail "exit code $code after Escape"
 
@@ -124,11 +120,7 @@ for _ in $(seq 100); do
 done
 sleep 3
 kill -TERM "$app"
-code=""
-for _ in $(seq 20); do
-    if ! kill -0 "$app" 2>/dev/null; then wait "$app"; code=$?; app=""; break; fi
-    sleep 0.1
-done
+wait_for_exit 20 0.1
 [ -n "$code" ] || fail "the terminate signal did not end the program within 2 s"
 [ "$code" = 0 ] || fail "exit code $code after the terminate signal"
 echo "terminate signal: ended with 0"

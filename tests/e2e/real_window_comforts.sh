@@ -53,6 +53,15 @@ loud_between() {
     tail -c +"$(($2 + 1))" "$1" | head -c "$(($3 - $2))" | od -An -v -t d2 -w2 |
         awk '{ v = $1 < 0 ? -$1 : $1; if (v > 500) n++ } END { print n + 0 }'
 }
+# M, half a second to settle, then the loud samples written in the next 1.5 s.
+loud_after_m() {
+    local from
+    xdotool key m
+    sleep 0.5
+    from=$(stat -c %s "$audio")
+    sleep 1.5
+    loud_between "$audio" "$from" "$(stat -c %s "$audio")"
+}
 
 audio="$out/audio.raw"
 rm -f "$audio"
@@ -72,21 +81,11 @@ xdotool getwindowgeometry "$wid" | tee "$out/geometry-window.txt"
 import -window root "$out/intro-window.png"
 
 # M in the intro, then again: the sound goes and comes back.
-xdotool key m
-sleep 0.5
-quiet_from=$(stat -c %s "$audio")
-sleep 1.5
-quiet_to=$(stat -c %s "$audio")
-xdotool key m
-sleep 0.5
-loud_from=$(stat -c %s "$audio")
-sleep 1.5
-loud_to=$(stat -c %s "$audio")
-intro_quiet=$(loud_between "$audio" "$quiet_from" "$quiet_to")
-intro_loud=$(loud_between "$audio" "$loud_from" "$loud_to")
+intro_quiet=$(loud_after_m)
+intro_loud=$(loud_after_m)
 [ "$intro_quiet" = 0 ] || fail "M in the intro left $intro_quiet loud samples"
 [ "$intro_loud" -gt 1000 ] || fail "a second M in the intro did not bring the music back ($intro_loud loud samples)"
-echo "intro: M silent ($((quiet_to - quiet_from)) bytes, 0 loud), M again $intro_loud loud samples"
+echo "intro: M silent (0 loud samples), M again $intro_loud loud samples"
 
 xdotool key Escape
 sleep 4.5
@@ -133,14 +132,8 @@ for k in 1 2 3 4 5; do
     fi
     sleep 0.3
 done
-quiet_to=$(stat -c %s "$audio")
-xdotool key m
-sleep 0.5
-loud_from=$(stat -c %s "$audio")
-sleep 1.5
-loud_to=$(stat -c %s "$audio")
-quiet=$(loud_between "$audio" "$quiet_from" "$quiet_to")
-loud=$(loud_between "$audio" "$loud_from" "$loud_to")
+quiet=$(loud_between "$audio" "$quiet_from" "$(stat -c %s "$audio")")
+loud=$(loud_after_m)
 [ "$quiet" = 0 ] || fail "M in the magazine left $quiet loud samples"
 [ "$bars" -gt 50 ] || fail "the note bars stood still while muted ($bars pixels)"
 [ "$loud" -gt 1000 ] || fail "a second M did not bring the music back ($loud loud samples)"
@@ -166,11 +159,7 @@ same=$(differing "$out/text2.png" "$out/text3.png")
 echo "Alt+Enter: 1024x768 full screen, then 800x600 again with the same page"
 
 xdotool key Escape
-code=""
-for _ in $(seq 50); do
-    if ! kill -0 "$app" 2>/dev/null; then wait "$app"; code=$?; app=""; break; fi
-    sleep 0.2
-done
+wait_for_exit 50 0.2
 [ -n "$code" ] || fail "Escape did not end the program"
 [ "$code" = 0 ] || fail "exit code $code after Escape"
 echo "real window comforts: ok"

@@ -36,3 +36,13 @@ check_magazine_screen() {
     above "$text" 0.02 || fail "no page text (edge share $text)"
     echo "first screen: $colours colours, title edges $title, text edges $text"
 }
+
+# wait_for_exit TRIES PAUSE: waits up to TRIES x PAUSE seconds for the program $app to end; code is its
+# exit status (empty if it is still running) and app is cleared once it has ended.
+wait_for_exit() {
+    code=""
+    for _ in $(seq "$1"); do
+        if ! kill -0 "$app" 2>/dev/null; then wait "$app"; code=$?; app=""; break; fi
+        sleep "$2"
+    done
+}
