@@ -61,6 +61,22 @@ void lane_offsets(uint64_t step, int n, int32_t* integer, int32_t* fraction) {
 
 #if defined(__SSE2__)
 
+// A ramp's gains where the vector loop's lane pair (left, right, -, -) left them.
+KV_INLINE_BODY void keep_ramp_gains(xm_run& r, __m128 pair) {
+    alignas(16) float g[4];
+    _mm_store_ps(g, pair);
+    r.left_gain = g[0];
+    r.right_gain = g[1];
+}
+
+// The frames after the last whole vector pass, one by one from frame k, and the position stored back.
+template <bool backward, bool ramp>
+KV_INLINE_BODY void finish_run(xm_run& r, uint64_t position, float* out, int32_t k, int32_t count) {
+    scalar_frames<backward, ramp>(r.data, position, r.step, r.left_gain, r.right_gain, r.left_step, r.right_step,
+                                  out + 2 * k, count - k);
+    r.position = position;
+}
+
 // ---- Baseline (SSE2) loops: four frames per pass ----
 
 template <bool backward, bool ramp>
@@ -117,16 +133,9 @@ void sse2_run(xm_run& r, float* out, int32_t count) {
             _mm_storeu_ps(o + 4, _mm_add_ps(_mm_loadu_ps(o + 4), _mm_mul_ps(_mm_unpackhi_ps(v, v), g1)));
             position = backward ? position - stride : position + stride;
         }
-        if (ramp) {
-            alignas(16) float g[4];
-            _mm_store_ps(g, pair);
-            r.left_gain = g[0];
-            r.right_gain = g[1];
-        }
+        if (ramp) keep_ramp_gains(r, pair);
     }
-    scalar_frames<backward, ramp>(data, position, step, r.left_gain, r.right_gain, r.left_step, r.right_step,
-                                  out + 2 * k, count - k);
-    r.position = position;
+    finish_run<backward, ramp>(r, position, out, k, count);
 }
 
 #endif  // __SSE2__
@@ -194,16 +203,9 @@ __attribute__((target("avx2"))) void avx2_run(xm_run& r, float* out, int32_t cou
             _mm256_storeu_ps(o + 8, _mm256_add_ps(_mm256_loadu_ps(o + 8), _mm256_mul_ps(f1, g1)));
             position = backward ? position - stride : position + stride;
         }
-        if (ramp) {
-            alignas(16) float g[4];
-            _mm_store_ps(g, pair);
-            r.left_gain = g[0];
-            r.right_gain = g[1];
-        }
+        if (ramp) keep_ramp_gains(r, pair);
     }
-    scalar_frames<backward, ramp>(data, position, step, r.left_gain, r.right_gain, r.left_step, r.right_step,
-                                  out + 2 * k, count - k);
-    r.position = position;
+    finish_run<backward, ramp>(r, position, out, k, count);
 }
 
 #endif  // KV_AVX2_PATHS
